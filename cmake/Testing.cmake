@@ -1,0 +1,17 @@
+# add_gtest(NAME SOURCES... LIBS ...): a GoogleTest program whose tests CTest discovers.
+# In the Windows build the tests run under Wine in the build folder's own prefix.
+if(WIN32)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-env ${CMAKE_BINARY_DIR})
+endif()
+
+function(add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_support GTest::gtest_main)
+  set(props TIMEOUT 120)
+  if(WIN32)
+    list(APPEND props FIXTURES_REQUIRED wine)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES ${props})
+endfunction()

@@ -1,0 +1,87 @@
+#include "recording_file_access.h"
+
+#include <algorithm>
+
+namespace dornix::testing {
+
+class RecordingOpenFile final : public OpenFile {
+ public:
+  RecordingOpenFile(RecordingFileAccess& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
+
+  std::uint64_t Length() override { return content().size(); }
+  void SetFixedTimes() override { owner_.calls.push_back("times"); }
+  void Rewind() override {
+    position_ = 0;
+    owner_.calls.push_back("rewind");
+  }
+  std::uint64_t Position() override { return position_; }
+  void Write(const std::uint8_t* bytes, std::uint32_t count) override {
+    auto& data = content();
+    if (data.size() < position_ + count) data.resize(position_ + count);
+    std::copy(bytes, bytes + count, data.begin() + static_cast<std::ptrdiff_t>(position_));
+    owner_.writes.push_back({position_, std::vector<std::uint8_t>(bytes, bytes + count)});
+    owner_.calls.push_back("write " + std::to_string(count));
+    position_ += count;
+  }
+  void Flush() override { owner_.calls.push_back("flush"); }
+  void TruncateHere() override {
+    content().resize(position_);
+    owner_.calls.push_back("truncate at " + std::to_string(position_));
+  }
+  void Close() override { owner_.calls.push_back("close"); }
+
+ private:
+  std::vector<std::uint8_t>& content() { return owner_.files[path_]; }
+  RecordingFileAccess& owner_;
+  std::string path_;
+  std::uint64_t position_ = 0;
+};
+
+std::vector<std::uint32_t> RecordingFileAccess::WriteSizes() const {
+  std::vector<std::uint32_t> sizes;
+  for (const auto& write : writes) sizes.push_back(static_cast<std::uint32_t>(write.bytes.size()));
+  return sizes;
+}
+
+std::vector<std::string> RecordingFileAccess::SequenceCalls() const {
+  std::vector<std::string> shape;
+  for (const auto& call : calls)
+    if (call.rfind("write", 0) != 0 && call != "rewind" && call != "flush") shape.push_back(call);
+  return shape;
+}
+
+std::string RecordingFileAccess::NarrowPath(std::u16string_view name) { return std::string(name.begin(), name.end()); }
+
+ErrorCode RecordingFileAccess::ClearAttributes(const std::string& path) {
+  calls.push_back("clear " + path);
+  if (clearError) return clearError;
+  return files.count(path) ? 0 : win_error::kFileNotFound;
+}
+
+ErrorCode RecordingFileAccess::OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) {
+  calls.push_back("open " + path);
+  if (openError) return openError;
+  file = std::make_unique<RecordingOpenFile>(*this, path);
+  return 0;
+}
+
+std::string RecordingFileAccess::CreateTempName(const std::string& folder, const char* prefix) {
+  const std::string name = folder + prefix + std::to_string(++tempCounter_) + ".tmp";
+  files[name];
+  calls.push_back("temp " + name);
+  return name;
+}
+
+void RecordingFileAccess::Delete(const std::string& path) {
+  files.erase(path);
+  calls.push_back("delete " + path);
+}
+
+void RecordingFileAccess::Rename(const std::string& from, const std::string& to) {
+  calls.push_back("rename " + from + " -> " + to);
+  if (files.count(to) || !files.count(from)) return;
+  files[to] = std::move(files[from]);
+  files.erase(from);
+}
+
+}  // namespace dornix::testing

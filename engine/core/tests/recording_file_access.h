@@ -1,0 +1,51 @@
+#pragma once
+// A file system in memory that records every call the engine makes.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "file_access.h"
+
+namespace dornix::testing {
+
+struct WriteRecord {
+  std::uint64_t offset;
+  std::vector<std::uint8_t> bytes;
+};
+
+struct Report {
+  std::int32_t round, pass, percent;
+  bool operator==(const Report&) const = default;
+};
+
+class RecordingFileAccess final : public FileAccess {
+ public:
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  std::vector<std::string> calls;  // one line per call, in order
+  std::vector<WriteRecord> writes;
+  ErrorCode clearError = 0;
+  ErrorCode openError = 0;
+
+  void AddFile(const std::string& path, std::size_t size, std::uint8_t fill = 0xC3) {
+    files[path] = std::vector<std::uint8_t>(size, fill);
+  }
+  std::vector<std::uint32_t> WriteSizes() const;
+  // Calls other than writes, positions and length: the shape of the sequence.
+  std::vector<std::string> SequenceCalls() const;
+
+  std::string NarrowPath(std::u16string_view name) override;
+  std::string_view Separators() const override { return "\\"; }
+  ErrorCode ClearAttributes(const std::string& path) override;
+  ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override;
+  std::string CreateTempName(const std::string& folder, const char* prefix) override;
+  void Delete(const std::string& path) override;
+  void Rename(const std::string& from, const std::string& to) override;
+
+ private:
+  friend class RecordingOpenFile;
+  int tempCounter_ = 0;
+};
+
+}  // namespace dornix::testing

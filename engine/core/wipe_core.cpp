@@ -1,0 +1,141 @@
+#include "wipe_core.h"
+
+#include <algorithm>
+#include <array>
+#include <ctime>
+
+namespace dornix {
+
+std::uint32_t WipeCore::CalendarSeconds() { return static_cast<std::uint32_t>(std::time(nullptr)); }
+
+WipeCore::WipeCore(FileAccess& files, ProgressCallback progress, Clock clock)
+    : files_(files), progress_(std::move(progress)), clock_(std::move(clock)) {}
+
+void WipeCore::Report(std::int32_t percent) {
+  if (progress_) progress_(currentRound_, currentPass_, percent);
+}
+
+std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
+  // Rounded up, so any bytes written show as progress; a bogus position never reads past 100.
+  const std::uint64_t percent = (std::min(position, sizeForPercent_) * 100 + sizeForPercent_ - 1) / sizeForPercent_;
+  return static_cast<std::int32_t>(percent);
+}
+
+void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
+  if (cancel_) return;
+  Report(0);
+  for (std::uint64_t remaining = length; remaining != 0;) {
+    Report(PercentAt(file.Position()));
+    if (cancel_) break;  // a report may have cancelled
+    if (kind == FillKind::RandomPairs) FillRandomPairs(buffer.span());
+    if (kind == FillKind::RandomLetters) FillRandomLetters(buffer.span());
+    const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
+    file.Write(buffer.data(), chunk);
+    remaining -= chunk;  // whatever the write returned
+  }
+  Report(100);
+  file.Flush();
+}
+
+void WipeCore::RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
+  const MethodSpec& method = MethodFor(method_);
+  for (std::size_t i = 0; i < method.passes.size(); ++i) {
+    const PassSpec& pass = method.passes[i];
+    currentPass_ = static_cast<std::int32_t>(i + 1);
+    if (method.seedBeforePass == currentPass_) generator::Seed(clock_());
+    file.Rewind();
+    if (!pass.random()) TilePattern(buffer.span(), pass.bytes());
+    WritePass(file, buffer, length, pass.kind);
+  }
+}
+
+void WipeCore::WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,
+                              std::span<const std::uint8_t> pattern) {
+  currentPass_ = pass;
+  file.Rewind();
+  if (!pattern.empty()) TilePattern(buffer.span(), pattern);
+  WritePass(file, buffer, length, FillKind::FixedByte);
+}
+
+std::string WipeCore::FolderOf(const std::string& path) const {
+  const auto end = path.find_last_of(files_.Separators());
+  // Without a separator the file lies in the current folder, where the temporary name is made too.
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
+ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&)>& prepare,
+                            const RoundWriter& writeRound) {
+  if (rounds_ < 1) return win_error::kInvalidArgument;
+  if (busy_) return win_error::kBusy;
+  busy_ = true;
+  struct BusyReset {
+    bool& flag;
+    ~BusyReset() { flag = false; }
+  } busyReset{busy_};
+
+  const std::string path = files_.NarrowPath(fileName);
+  if (const ErrorCode error = files_.ClearAttributes(path)) return error;
+  std::unique_ptr<OpenFile> file;
+  if (const ErrorCode error = files_.OpenExclusive(path, file)) return error;
+
+  const std::uint64_t length = file->Length();
+  sizeForPercent_ = length;
+  file->SetFixedTimes();
+
+  PassBuffer buffer;
+  if (!buffer.valid()) {
+    // Deleting the file now would leave its contents on the disk: leave it whole.
+    file->Close();
+    return win_error::kNotEnoughMemory;
+  }
+  prepare(buffer);
+
+  const std::int32_t rounds = rounds_;
+  for (std::int64_t round = 1; round <= rounds; ++round) {
+    currentRound_ = static_cast<std::int32_t>(round);
+    writeRound(*file, buffer, length);
+  }
+
+  file->Flush();
+  file->Rewind();
+  file->TruncateHere();
+  file->Close();
+
+  // The emptied file leaves under a temporary name, so its own name is never seen deleted.
+  const std::string tempName = files_.CreateTempName(FolderOf(path), "bla");
+  files_.Delete(tempName);
+  files_.Rename(path, tempName);
+  files_.Delete(tempName);
+  return 0;
+}
+
+ErrorCode WipeCore::WipeFile(std::u16string_view fileName) {
+  return Destroy(
+      fileName, [](PassBuffer&) {},
+      [this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
+        file.Rewind();
+        RunMethodRound(file, buffer, length);
+      });
+}
+
+ErrorCode WipeCore::FastWipeFile(std::u16string_view fileName, std::uint8_t s) {
+  const std::array<std::uint8_t, 1> fill{s};
+  return Destroy(
+      fileName, [&](PassBuffer& buffer) { TilePattern(buffer.span(), fill); },
+      [this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
+        WriteFixedPass(file, buffer, length, 1, {});  // filled once for all rounds
+      });
+}
+
+ErrorCode WipeCore::GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2,
+                                      std::uint8_t s3) {
+  const std::array<std::uint8_t, 3> fills{s1, s2, s3};
+  return Destroy(
+      fileName, [](PassBuffer&) {},
+      [&, this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
+        for (std::int32_t pass = 1; pass <= 3; ++pass)
+          WriteFixedPass(file, buffer, length, pass, std::span(fills).subspan(pass - 1, 1));
+      });
+}
+
+}  // namespace dornix

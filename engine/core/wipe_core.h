@@ -1,0 +1,71 @@
+#pragma once
+// WipeCore destroys one file per call: it clears the attributes, opens the file
+// exclusively, re-dates it, overwrites it pass after pass and round after round,
+// empties it, renames it to a temporary name in its folder and deletes it.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "file_access.h"
+#include "method_catalogue.h"
+#include "pass_fill.h"
+
+namespace dornix {
+
+class WipeCore {
+ public:
+  using ProgressCallback = std::function<void(std::int32_t round, std::int32_t pass, std::int32_t percent)>;
+  // Seconds since 1970-01-01 UTC, truncated to 32 bits: the generator's seed.
+  using Clock = std::function<std::uint32_t()>;
+  static std::uint32_t CalendarSeconds();
+
+  explicit WipeCore(FileAccess& files, ProgressCallback progress = {}, Clock clock = CalendarSeconds);
+
+  std::int32_t WipeMethod() const { return method_; }
+  void SetWipeMethod(std::int32_t method) { method_ = method; }
+  std::int32_t WipeRounds() const { return rounds_; }
+  void SetWipeRounds(std::int32_t rounds) { rounds_ = rounds; }
+
+  // The cancel flag skips every pass until cleared; files are still emptied and deleted.
+  void CancelWipe() { cancel_ = true; }
+  void CallWipe() { cancel_ = false; }
+  bool CancelRequested() const { return cancel_; }
+
+  // Each returns 0 when the file was opened and destroyed, win_error::kInvalidArgument
+  // when the cycle count is below 1, else the platform's code for why it could not be opened.
+  ErrorCode WipeFile(std::u16string_view fileName);
+  ErrorCode FastWipeFile(std::u16string_view fileName, std::uint8_t s);
+  ErrorCode GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3);
+
+  std::int32_t CurrentRound() const { return currentRound_; }
+  std::int32_t CurrentPass() const { return currentPass_; }
+
+  // One pass over `length` bytes from the current position (already at 0).
+  void WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind);
+
+ private:
+  using RoundWriter = std::function<void(OpenFile&, PassBuffer&, std::uint64_t length)>;
+  ErrorCode Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&)>& prepare,
+                    const RoundWriter& writeRound);
+  void RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length);
+  void WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,
+                      std::span<const std::uint8_t> pattern);
+  void Report(std::int32_t percent);
+  std::int32_t PercentAt(std::uint64_t position) const;
+  std::string FolderOf(const std::string& path) const;
+
+  FileAccess& files_;
+  ProgressCallback progress_;
+  Clock clock_;
+
+  std::int32_t method_ = 0;
+  std::int32_t rounds_ = 0;
+  std::int32_t currentPass_ = 0;
+  std::int32_t currentRound_ = 0;
+  bool cancel_ = false;
+  std::uint64_t sizeForPercent_ = 0;
+  bool busy_ = false;  // an erase is running; a nested one from a report is refused
+};
+
+}  // namespace dornix

@@ -1,0 +1,251 @@
+// The engine on real files in a temporary folder, through the platform's file access.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform_file_access.h"
+#include "temp_folder.h"
+#include "wipe_core.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
+namespace dornix {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ListFolder;
+using testing_support::ReadFile;
+using testing_support::TempFolder;
+using testing_support::WriteFile;
+
+// 2000-01-01 01:01:01.001 UTC in 100-nanosecond units since 1601.
+constexpr std::uint64_t kFixedFileTime = 125911620610010000ull;
+
+std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+
+#ifdef _WIN32
+std::uint64_t LastWriteFileTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+}
+bool OthersCanOpen(const std::string& path) {
+  const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(handle);
+  return true;
+}
+void MakeReadOnly(const std::string& path) {
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+}
+bool HasPlainAttributes(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+// A second process that holds the file open with no sharing until released.
+class HeldOpenElsewhere {
+ public:
+  explicit HeldOpenElsewhere(const std::string& path) {
+    const std::string tag = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
+    ready_ = CreateEventA(nullptr, TRUE, FALSE, ("hold-ready-" + tag).c_str());
+    release_ = CreateEventA(nullptr, TRUE, FALSE, ("hold-release-" + tag).c_str());
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string helper = (fs::path(self).parent_path() / "hold_open.exe").string();
+    std::string command = "\"" + helper + "\" \"" + path + "\" " + tag;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    if (!CreateProcessA(helper.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process_))
+      ADD_FAILURE() << "cannot start " << helper << ": " << GetLastError();
+    else
+      EXPECT_EQ(WaitForSingleObject(ready_, 20000), WAIT_OBJECT_0) << "the helper did not open the file";
+  }
+  ~HeldOpenElsewhere() {
+    SetEvent(release_);
+    if (process_.hProcess) {
+      WaitForSingleObject(process_.hProcess, 20000);
+      CloseHandle(process_.hProcess);
+      CloseHandle(process_.hThread);
+    }
+    CloseHandle(ready_);
+    CloseHandle(release_);
+  }
+
+ private:
+  HANDLE ready_, release_;
+  PROCESS_INFORMATION process_{};
+};
+#else
+std::uint64_t LastWriteFileTime(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return 0;
+  return (static_cast<std::uint64_t>(info.st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
+         static_cast<std::uint64_t>(info.st_mtim.tv_nsec) / 100;
+}
+bool OthersCanOpen(const std::string& path) {
+  // Non-blocking, so that a lease makes the open fail instead of waiting for it.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+void MakeReadOnly(const std::string& path) { chmod(path.c_str(), 0444); }
+bool HasPlainAttributes(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IWUSR);
+}
+
+// A child process that holds the file open until released.
+class HeldOpenElsewhere {
+ public:
+  explicit HeldOpenElsewhere(const std::string& path) {
+    int ready[2], release[2];
+    if (pipe(ready) != 0 || pipe(release) != 0) ADD_FAILURE() << "pipe";
+    child_ = fork();
+    if (child_ == 0) {
+      close(release[1]);
+      const int fd = open(path.c_str(), O_RDONLY);
+      char byte = fd >= 0 ? 'y' : 'n';
+      (void)!write(ready[1], &byte, 1);
+      (void)!read(release[0], &byte, 1);  // returns when the parent closes its end
+      _exit(0);
+    }
+    close(ready[1]);
+    close(release[0]);
+    release_ = release[1];
+    char byte = 0;
+    EXPECT_EQ(read(ready[0], &byte, 1), 1);
+    EXPECT_EQ(byte, 'y') << "the child could not open the file";
+    close(ready[0]);
+  }
+  ~HeldOpenElsewhere() {
+    close(release_);
+    waitpid(child_, nullptr, 0);
+  }
+
+ private:
+  pid_t child_ = -1;
+  int release_ = -1;
+};
+#endif
+
+class RealFilesTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  std::unique_ptr<FileAccess> files = MakePlatformFileAccess();
+  std::vector<std::int32_t> percents;
+  std::function<void()> duringErase = [] {};
+  WipeCore core{*files, [this](std::int32_t, std::int32_t, std::int32_t percent) {
+                  percents.push_back(percent);
+                  duringErase();
+                }};
+
+  void SetUp() override { core.SetWipeRounds(1); }
+};
+
+TEST_F(RealFilesTest, ErasesTheFileUnderExclusiveAccessAndLeavesNoTemporaryFile) {
+  const std::string victim = folder / "secret.txt";
+  WriteFile(victim, 600000);
+  WriteFile(folder / "keep.txt", 1000);
+  bool checked = false;
+  duringErase = [&] {
+    if (checked) return;
+    checked = true;
+    EXPECT_EQ(LastWriteFileTime(victim), kFixedFileTime);
+    EXPECT_FALSE(OthersCanOpen(victim));
+  };
+  core.SetWipeMethod(3);
+  core.SetWipeRounds(2);
+  EXPECT_EQ(core.WipeFile(Wide(victim)), 0);
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(ListFolder(folder.path()), "keep.txt");
+  EXPECT_EQ(ReadFile(folder / "keep.txt").size(), 1000u);
+  EXPECT_EQ(percents.size(), 2u * 3u * (3 + 2));
+}
+
+TEST_F(RealFilesTest, EmptyReadOnlyAndOddlyNamedFilesAreErasedToo) {
+  const std::string empty = folder / "empty.txt";
+  WriteFile(empty, 0);
+  EXPECT_EQ(core.FastWipeFile(Wide(empty), 0xAA), 0);
+  EXPECT_EQ(percents, (std::vector<std::int32_t>{0, 100}));
+
+  const std::string readOnly = folder / "read-only.txt";
+  WriteFile(readOnly, 3000);
+  MakeReadOnly(readOnly);
+  EXPECT_EQ(core.GovermentWipeFile(Wide(readOnly), 1, 2, 3), 0);
+
+  const fs::path accented = folder.path() / fs::path(u"r\u00e9sum\u00e9 2.txt");
+  WriteFile(accented, 10);
+  EXPECT_EQ(core.WipeFile(accented.u16string()), 0);
+
+  EXPECT_EQ(ListFolder(folder.path()), "");
+}
+
+TEST_F(RealFilesTest, MissingFilesAndFoldersGiveTheirOwnCodes) {
+  EXPECT_EQ(core.WipeFile(Wide(folder / "absent.txt")), 2);
+  EXPECT_EQ(core.WipeFile(Wide(folder / "no-such-folder/absent.txt")), 3);
+  EXPECT_EQ(core.WipeFile(u""), core.WipeFile(u"")) << "an empty name fails the same way each time";
+  EXPECT_NE(core.WipeFile(u""), 0);
+}
+
+TEST_F(RealFilesTest, AFileHeldOpenElsewhereIsRefusedWithItsContentsKept) {
+  const std::string busy = folder / "busy.txt";
+  WriteFile(busy, 5000);
+  MakeReadOnly(busy);
+  const std::string before = ReadFile(busy);
+  {
+    HeldOpenElsewhere holder(busy);
+    EXPECT_EQ(core.WipeFile(Wide(busy)), 32);
+  }
+  EXPECT_EQ(ReadFile(busy), before);
+  EXPECT_TRUE(HasPlainAttributes(busy));
+  EXPECT_TRUE(percents.empty());
+  EXPECT_EQ(ListFolder(folder.path()), "busy.txt");
+  // Once released it can be erased.
+  EXPECT_EQ(core.WipeFile(Wide(busy)), 0);
+  EXPECT_EQ(ListFolder(folder.path()), "");
+}
+
+TEST_F(RealFilesTest, AFolderIsNotAFileToErase) {
+  fs::create_directory(folder.path() / "sub");
+  EXPECT_EQ(core.WipeFile(Wide(folder / "sub")), 5);
+  EXPECT_TRUE(fs::is_directory(folder.path() / "sub"));
+}
+
+#ifndef _WIN32
+TEST_F(RealFilesTest, ASymbolicLinkIsRefusedAndItsTargetLeftAlone) {
+  const std::string target = folder / "target.txt";
+  WriteFile(target, 4000);
+  chmod(target.c_str(), 0400);
+  const std::string link = folder / "link.txt";
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  EXPECT_EQ(core.WipeFile(Wide(link)), 5);
+  EXPECT_EQ(ReadFile(target).size(), 4000u);
+  struct stat info {};
+  ASSERT_EQ(stat(target.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0400u) << "the target's mode must not change";
+  EXPECT_TRUE(fs::is_symlink(link));
+
+  const std::string dangling = folder / "dangling.txt";
+  ASSERT_EQ(symlink((folder / "gone.txt").c_str(), dangling.c_str()), 0);
+  EXPECT_EQ(core.WipeFile(Wide(dangling)), 5);
+  EXPECT_FALSE(fs::exists(folder.path() / "gone.txt"));
+}
+#endif
+
+}  // namespace
+}  // namespace dornix

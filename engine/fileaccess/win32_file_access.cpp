@@ -1,0 +1,103 @@
+// Windows file access: the ANSI calls with exactly the arguments the engine has
+// always used, so paths cross to the system in the ANSI code page.
+#include <windows.h>
+
+#include <vector>
+
+#include "platform_file_access.h"
+
+namespace dornix {
+namespace {
+
+// RAII for a file handle; INVALID_HANDLE_VALUE is "none".
+class UniqueHandle {
+ public:
+  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  HANDLE get() const { return handle_; }
+  void reset() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class Win32OpenFile final : public OpenFile {
+ public:
+  explicit Win32OpenFile(HANDLE handle) : handle_(handle) {}
+
+  std::uint64_t Length() override {
+    DWORD high = 0;
+    const DWORD low = GetFileSize(handle_.get(), &high);
+    return (static_cast<std::uint64_t>(high) << 32) | low;
+  }
+  void SetFixedTimes() override {
+    // 2000-01-01 01:01:01.001, taken as UTC: year 2000 and every other field 1.
+    SYSTEMTIME fixed{2000, 1, 1, 1, 1, 1, 1, 1};
+    FILETIME time{};
+    SystemTimeToFileTime(&fixed, &time);
+    SetFileTime(handle_.get(), &time, &time, &time);
+  }
+  void Rewind() override { SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN); }
+  std::uint64_t Position() override {
+    LONG high = 0;
+    const DWORD low = SetFilePointer(handle_.get(), 0, &high, FILE_CURRENT);
+    return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
+  }
+  void Write(const std::uint8_t* bytes, std::uint32_t count) override {
+    DWORD written = 0;
+    WriteFile(handle_.get(), bytes, count, &written, nullptr);
+  }
+  void Flush() override { FlushFileBuffers(handle_.get()); }
+  void TruncateHere() override { SetEndOfFile(handle_.get()); }
+  void Close() override { handle_.reset(); }
+
+ private:
+  UniqueHandle handle_;
+};
+
+class Win32FileAccess final : public FileAccess {
+ public:
+  std::string NarrowPath(std::u16string_view name) override {
+    if (name.empty()) return {};
+    const std::wstring wide(name.begin(), name.end());
+    std::vector<char> narrow(2 * wide.size() + 2, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                        nullptr);
+    return narrow.data();
+  }
+  // '/' cannot occur in a Windows name, and the system takes it for '\'.
+  std::string_view Separators() const override { return "\\/"; }
+
+  ErrorCode ClearAttributes(const std::string& path) override {
+    if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return static_cast<ErrorCode>(GetLastError());
+    return 0;
+  }
+
+  ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override {
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return static_cast<ErrorCode>(GetLastError());
+    file = std::make_unique<Win32OpenFile>(handle);
+    return 0;
+  }
+
+  std::string CreateTempName(const std::string& folder, const char* prefix) override {
+    char name[MAX_PATH] = {};
+    GetTempFileNameA(folder.c_str(), prefix, 0, name);
+    return name;
+  }
+
+  void Delete(const std::string& path) override { DeleteFileA(path.c_str()); }
+  void Rename(const std::string& from, const std::string& to) override { MoveFileA(from.c_str(), to.c_str()); }
+};
+
+}  // namespace
+
+std::unique_ptr<FileAccess> MakePlatformFileAccess() { return std::make_unique<Win32FileAccess>(); }
+
+}  // namespace dornix
