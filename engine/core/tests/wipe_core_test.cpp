@@ -73,7 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SizeCase{0, {}, {0, 100}}, SizeCase{1, {1}, {0, 0, 100}},
                       SizeCase{256000, {256000}, {0, 0, 100}},
                       SizeCase{256001, {256000, 1}, {0, 0, 100, 100}},
-                      SizeCase{1000000, {256000, 256000, 256000, 232000}, {0, 0, 26, 52, 77, 100}}));
+                      SizeCase{1000000, {256000, 256000, 256000, 232000}, {0, 0, 26, 52, 77, 100}}),
+    [](const auto& info) { return "Bytes" + std::to_string(info.param.size); });
 
 TEST_F(WipeCoreTest, DestroysTheFileInTheFixedOrderAndLeavesNothingBehind) {
   files.AddFile(kPath, 10);
