@@ -78,6 +78,7 @@ class PosixOpenFile final : public OpenFile {
     const timespec fixed{946688461, 1000000};
     const timespec times[2] = {fixed, fixed};
     futimens(fd_.get(), times);
+    stamped_ = true;
   }
   void Rewind() override { lseek(fd_.get(), 0, SEEK_SET); }
   std::uint64_t Position() override {
@@ -96,10 +97,16 @@ class PosixOpenFile final : public OpenFile {
   }
   void Flush() override { fsync(fd_.get()); }
   void TruncateHere() override { ftruncate(fd_.get(), lseek(fd_.get(), 0, SEEK_CUR)); }
-  void Close() override { fd_.reset(); }
+  void Close() override {
+    // Here every write moves the modification time on: stamp the emptied file
+    // again so that it leaves with the fixed date, as it does on Windows.
+    if (stamped_ && fd_.get() >= 0) SetFixedTimes();
+    fd_.reset();
+  }
 
  private:
   UniqueFd fd_;
+  bool stamped_ = false;
 };
 
 class PosixFileAccess final : public FileAccess {

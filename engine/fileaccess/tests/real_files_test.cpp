@@ -227,6 +227,46 @@ TEST_F(RealFilesTest, AFolderIsNotAFileToErase) {
 }
 
 #ifndef _WIN32
+// Watches the emptied file at the moment it is renamed away.
+class RenameWatcher final : public FileAccess {
+ public:
+  explicit RenameWatcher(FileAccess& real) : real_(real) {}
+  std::uint64_t timeAtRename = 0;
+  std::uintmax_t sizeAtRename = 1;
+
+  std::string NarrowPath(std::u16string_view name) override { return real_.NarrowPath(name); }
+  std::string_view Separators() const override { return real_.Separators(); }
+  ErrorCode ClearAttributes(const std::string& path) override { return real_.ClearAttributes(path); }
+  ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override {
+    return real_.OpenExclusive(path, file);
+  }
+  std::string CreateTempName(const std::string& folder, const char* prefix) override {
+    return real_.CreateTempName(folder, prefix);
+  }
+  void Delete(const std::string& path) override { real_.Delete(path); }
+  void Rename(const std::string& from, const std::string& to) override {
+    timeAtRename = LastWriteFileTime(from);
+    sizeAtRename = fs::file_size(from);
+    real_.Rename(from, to);
+  }
+
+ private:
+  FileAccess& real_;
+};
+
+TEST_F(RealFilesTest, TheEmptiedFileLeavesWithTheFixedDate) {
+  const std::string victim = folder / "dated.txt";
+  WriteFile(victim, 70000);
+  RenameWatcher watcher(*files);
+  WipeCore watched(watcher);
+  watched.SetWipeRounds(2);
+  watched.SetWipeMethod(6);
+  EXPECT_EQ(watched.WipeFile(Wide(victim)), 0);
+  EXPECT_EQ(watcher.sizeAtRename, 0u);
+  EXPECT_EQ(watcher.timeAtRename, kFixedFileTime);
+  EXPECT_EQ(ListFolder(folder.path()), "");
+}
+
 TEST_F(RealFilesTest, ASymbolicLinkIsRefusedAndItsTargetLeftAlone) {
   const std::string target = folder / "target.txt";
   WriteFile(target, 4000);
