@@ -8,29 +8,49 @@ namespace qelwipe::fakes {
 
 void FakeFileSystem::AddFolder(const std::string& path, FileAttributes attributes) {
   attributes.directory = true;
-  nodes_.push_back({path, attributes});
+  Node node;
+  node.path = path;
+  node.attributes = attributes;
+  nodes_.push_back(node);
 }
 
 void FakeFileSystem::AddFile(const std::string& path, std::uint64_t length, FileAttributes attributes) {
-  nodes_.push_back({path, attributes, length});
+  Node node;
+  node.path = path;
+  node.attributes = attributes;
+  node.length = length;
+  nodes_.push_back(node);
 }
 
-void FakeFileSystem::AddLink(const std::string& path, bool toFolder) {
+void FakeFileSystem::AddLink(const std::string& path, const std::string& target, bool toFolder) {
   FileAttributes attributes;
   attributes.link = true;
   attributes.directory = toFolder;
-  nodes_.push_back({path, attributes, 0});
+  Node node;
+  node.path = path;
+  node.attributes = attributes;
+  node.target = target;
+  nodes_.push_back(node);
+}
+
+std::string FakeFileSystem::Resolve(const std::string& path) const {
+  const std::string key = LowerAscii(path);
+  for (const auto& node : nodes_) {
+    const std::string prefix = LowerAscii(node.path) + '\\';
+    if (node.attributes.link && key.starts_with(prefix)) return Resolve(node.target + path.substr(node.path.size()));
+  }
+  return path;
 }
 
 void FakeFileSystem::Remove(const std::string& path) {
-  const std::string key = LowerAscii(path);
+  const std::string key = LowerAscii(Resolve(path));
   std::erase_if(nodes_, [&](const Node& node) { return LowerAscii(node.path) == key; });
 }
 
 bool FakeFileSystem::Exists(const std::string& path) const { return Find(path) != nullptr; }
 
 FakeFileSystem::Node* FakeFileSystem::Find(const std::string& path) {
-  const std::string key = LowerAscii(path);
+  const std::string key = LowerAscii(Resolve(path));
   for (auto& node : nodes_)
     if (LowerAscii(node.path) == key) return &node;
   return nullptr;
@@ -60,8 +80,8 @@ std::optional<std::uint64_t> FakeFileSystem::FileLength(const std::string& path)
 std::vector<FolderEntry> FakeFileSystem::ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
   const Node* self = Find(folder);
-  if (!self || self->attributes.link) return entries;
-  const std::string key = LowerAscii(folder);
+  if (!self) return entries;
+  const std::string key = LowerAscii(self->attributes.link ? Resolve(self->target) : self->path);
   for (const auto& node : nodes_) {
     if (LowerAscii(Parent(node.path)) != key) continue;
     std::optional<FileAttributes> attributes;

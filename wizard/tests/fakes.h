@@ -19,8 +19,9 @@ class FakeFileSystem final : public FileSystem {
  public:
   void AddFolder(const std::string& path, FileAttributes attributes = {});
   void AddFile(const std::string& path, std::uint64_t length, FileAttributes attributes = {});
-  // A link standing at `path`; `toFolder` tells what it points to.
-  void AddLink(const std::string& path, bool toFolder);
+  // A link standing at `path` to `target`. Like the system, the fake follows it
+  // when a path leads through it, so whatever enters it reaches the target.
+  void AddLink(const std::string& path, const std::string& target, bool toFolder);
   // Another program holds it: its times cannot be read.
   void Lock(const std::string& path) { Find(path)->locked = true; }
   // Its attributes cannot be read.
@@ -47,9 +48,12 @@ class FakeFileSystem final : public FileSystem {
     std::string path;
     FileAttributes attributes;
     std::uint64_t length = 0;
+    std::string target;
     bool locked = false;
     bool unreadable = false;
   };
+  // The path with a link it leads through replaced by the link's target.
+  std::string Resolve(const std::string& path) const;
   Node* Find(const std::string& path);
   const Node* Find(const std::string& path) const;
   static std::string Parent(const std::string& path);

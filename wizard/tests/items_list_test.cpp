@@ -150,18 +150,19 @@ TEST(FolderWalkTest, LinksAreCountedWhereTheyStandButNeverEntered) {
   FakeFileSystem files;
   files.AddFolder("C:\\Top");
   files.AddFile("C:\\Top\\a.bin", 10);
-  files.AddLink("C:\\Top\\ToElsewhere", true);
-  files.AddLink("C:\\Top\\file-link", false);
+  files.AddFolder("C:\\Elsewhere");
+  files.AddFile("C:\\Elsewhere\\big.bin", 5000);
+  files.AddLink("C:\\Top\\ToElsewhere", "C:\\Elsewhere", true);
+  files.AddLink("C:\\Top\\file-link", "C:\\Elsewhere\\big.bin", false);
   files.AddFolder("C:\\Top\\Odd");
   files.HideAttributes("C:\\Top\\Odd");
-  // What the folder link points to lives elsewhere; the fake lists nothing behind a link.
   FolderWalk walk{files, {}};
   EXPECT_EQ(walk.FolderSize("C:\\Top"), 10u);
   EXPECT_EQ(walk.WalkBytes, 10u);
   EXPECT_EQ(walk.WalkFiles, 2u);
   EXPECT_EQ(walk.WalkFolders, 2u);  // the folder link and the unreadable entry
 
-  files.AddLink("C:\\Link", true);
+  files.AddLink("C:\\Link", "C:\\Elsewhere", true);
   walk.ResetTotals();
   EXPECT_EQ(walk.FolderSize("C:\\Link"), 0u);
   EXPECT_EQ(walk.WalkFiles + walk.WalkFolders, 0u);
