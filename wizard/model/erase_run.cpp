@@ -25,7 +25,7 @@ void EraseRun::CountingPass(const ItemsList& items) {
       walk_.ResetTotals();
     } else {
       counters_.TotalFiles += 1;
-      if (!IsLink(attributes)) counters_.TotalBytes += files_.FileLength(path).value_or(0);
+      counters_.TotalBytes += files_.FileLength(path).value_or(0);
     }
   }
 }

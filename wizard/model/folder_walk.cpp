@@ -22,7 +22,7 @@ std::uint64_t FolderWalk::FolderSize(const std::string& path) {
         ++WalkFolders;
         subFolders.push_back(full);
       } else {
-        if (!IsLink(entry.attributes)) total += files_.FileLength(full).value_or(0);
+        total += files_.FileLength(full).value_or(0);
         ++WalkFiles;
       }
     }

@@ -75,7 +75,7 @@ void ItemsList::AddItem(const std::string& path) {
     row[kType] = texts::kFolderType;
     PutTimes(row, files_.FolderTimes(path));
   } else {
-    row[kSize] = SizeText(attributes->link ? 0 : files_.FileLength(path).value_or(0));
+    row[kSize] = SizeText(files_.FileLength(path).value_or(0));
     row[kType] = FileTypeText(path, registry_);
     PutTimes(row, files_.FileTimes(path));
   }

@@ -47,6 +47,8 @@ void Wizard::UpdateButtons() {
 }
 
 void Wizard::Next() {
+  // A run in progress pumps messages; only enabled buttons may act then.
+  if (!next_.enabled) return;
   if (page_ == lastPage_) {
     Cancel();
     return;
@@ -90,7 +92,7 @@ void Wizard::FinishWithFilesLeft() {
 }
 
 void Wizard::Back() {
-  if (page_ == 0) return;
+  if (page_ == 0 || !back_.enabled) return;
   page_ -= 1;
   ShowPage();
   UpdateButtons();
