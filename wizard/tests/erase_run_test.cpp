@@ -57,6 +57,19 @@ TEST_F(EraseRunTest, ALockedFileIsRecordedCountedAndKeepsItsFolder) {
   EXPECT_EQ(view.recycleBinRefreshes, 0);
 }
 
+TEST_F(EraseRunTest, TimerTicksShowTheTotalsSoFar) {
+  std::string files, bytes;
+  engine.during = [&](const std::string& path) {
+    if (path != "C:\\D\\S\\c.txt") return;
+    wizard.TimerTick();
+    files = Progress().lblFiles.text;
+    bytes = Progress().lblSize.text;
+  };
+  RunOn({"C:\\D"});
+  EXPECT_EQ(files, " 2 Out of  3");
+  EXPECT_EQ(bytes, " 300 Out of  600 bytes");
+}
+
 TEST_F(EraseRunTest, AnEmptyFolderIsRemovedAndCountsNothing) {
   files.AddFolder("C:\\Empty");
   RunOn({"C:\\Empty"});
