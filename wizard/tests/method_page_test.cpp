@@ -37,15 +37,6 @@ TEST(MethodPageTest, SelectionShowsTheHexFieldsItsMethodUsesAndKeepsTheirValues)
   EXPECT_EQ(page.Label21(), kMethods[8].description);
 }
 
-TEST(MethodPageTest, CatalogueHoldsElevenMethodsWithTheirEngineOperations) {
-  ASSERT_EQ(kMethods.size(), 11u);
-  EXPECT_STREQ(kMethods[0].listText, "Quick Zero Wiping 0x00 (1 pass)");
-  EXPECT_STREQ(kMethods[8].listText, "Stop Hardware Recovery (Gutmann)(35 passes)");
-  for (int i = 0; i <= 8; ++i) EXPECT_EQ(kMethods[i].operation, EngineOperation::WipeFile) << i;
-  EXPECT_EQ(kMethods[9].operation, EngineOperation::FastWipeFile);
-  EXPECT_EQ(kMethods[10].operation, EngineOperation::GovermentWipeFile);
-}
-
 TEST(MethodPageTest, CycleCountOfZeroOrLessBecomesThreeAndHalvesGoToEven) {
   const std::tuple<const char*, int, const char*> cases[] = {
       {"0", 3, "3"}, {"-2", 3, "3"}, {"abc", 3, "3"}, {"", 3, "3"},

@@ -59,14 +59,5 @@ TEST(ProgressPageTest, ABarAtHundredWithFilesHeldOpenAsksForARestart) {
   EXPECT_EQ(page.label13.colour, TextColour::Red);
 }
 
-TEST(ProgressPageTest, TotalsBeyondFourGibibytesGiveTheRightBar) {
-  ProgressPage page;
-  const RunCounters c{.TotalBytes = 6442450944, .BytesDone = 3221225472, .TotalFiles = 2, .FilesDone = 1};
-  page.UpdateProgress(c, false);
-  EXPECT_EQ(page.lblSize.text, " 3221225472 Out of  6442450944 bytes");
-  EXPECT_FLOAT_EQ(page.pbMain, 50);
-  EXPECT_EQ(page.label7.text, " 50%");
-}
-
 }  // namespace
 }  // namespace qelwipe
