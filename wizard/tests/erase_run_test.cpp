@@ -156,6 +156,14 @@ TEST_F(EraseRunTest, AFileTheEngineRefusedIsNeitherDeletedNorReportedAsWiped) {
   EXPECT_EQ(view.recycleBinRefreshes, 0);
 }
 
+TEST_F(EraseRunTest, WithoutAKnownMethodNothingIsHandedToTheEngineNorDeleted) {
+  wizard.Methods().Combo1_Click(-1);
+  RunOn({"C:\\D\\a.txt"});
+  EXPECT_TRUE(engine.calls.empty());
+  EXPECT_TRUE(files.Exists("C:\\D\\a.txt"));
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+}
+
 TEST_F(EraseRunTest, LockedFilesKeepTheirTextsWhenOthersWereRefusedToo) {
   engine.results["C:\\D\\a.txt"] = 5;
   engine.results["C:\\D\\b.txt"] = kSharingViolation;
