@@ -98,7 +98,7 @@ void ItemsList::AddSelection(std::string_view selection) {
     AddItem(fields.front());
     return;
   }
-  for (std::size_t i = 1; i < fields.size(); ++i) AddItem(fields.front() + files_.Separator() + fields[i]);
+  for (std::size_t i = 1; i < fields.size(); ++i) AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]));
 }
 
 std::string ItemsList::Get_ItemRealName(int index) const {

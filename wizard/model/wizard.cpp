@@ -138,6 +138,11 @@ void Wizard::ClearItem(int selected) {
   view_.Refresh();
 }
 
+void Wizard::SortByColumn(int column) {
+  items_.SortByColumn(column);
+  view_.Refresh();
+}
+
 void Wizard::ClearList() {
   items_.Clear();
   UpdateButtons();

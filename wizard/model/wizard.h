@@ -52,7 +52,7 @@ class Wizard final : public EngineEvents {
   // `selected` is the 1-based selected row, 0 for none.
   void ClearItem(int selected);
   void ClearList();
-  void SortByColumn(int column) { items_.SortByColumn(column); }
+  void SortByColumn(int column);
 
   // Raised by the engine from inside each erase call.
   void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent) override;
