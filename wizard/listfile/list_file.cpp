@@ -1,0 +1,53 @@
+#include "list_file.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace listfile {
+
+std::vector<std::string> ParseLines(std::string_view content) {
+  std::vector<std::string> paths;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    const std::size_t cr = content.find('\r', start);
+    const std::size_t end = cr == std::string_view::npos ? content.size() : cr;
+    const std::string_view line = content.substr(start, end - start);
+    if (!line.empty() && line != " ") paths.emplace_back(line);
+    start = end + 1;
+    if (end + 1 < content.size() && content[end + 1] == '\n') ++start;
+  }
+  return paths;
+}
+
+bool FormatLines(const std::vector<std::string>& paths, std::string& content) {
+  content.clear();
+  for (const auto& path : paths) {
+    if (path.find_first_of("\r\n") != std::string::npos) {
+      content.clear();
+      return false;
+    }
+    content += path;
+    content += "\r\n";
+  }
+  return true;
+}
+
+bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths) {
+  paths.clear();
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  paths = ParseLines(content);
+  return true;
+}
+
+bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths) {
+  std::string content;
+  if (!FormatLines(paths, content)) return false;
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+}  // namespace listfile

@@ -1,0 +1,26 @@
+#pragma once
+// The list file that hands paths to the wizard: ANSI text, one full path per
+// line, every line ended by CR LF. Shared by the wizard and the shell extension,
+// so it depends on nothing but the standard library.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace listfile {
+
+// The paths a list file's content carries, in file order. A line ends at CR or
+// CR LF; the last line may lack an ending. Empty lines and lines of exactly one
+// blank carry no path; every other line is taken whole, blanks included.
+std::vector<std::string> ParseLines(std::string_view content);
+
+// Each path followed by CR LF. A path holding CR or LF would come back as other
+// paths, so such a list is refused: the result is then false and `content` empty.
+bool FormatLines(const std::vector<std::string>& paths, std::string& content);
+
+// False when the file cannot be opened; `paths` is then empty.
+bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths);
+// Empties or creates the file and writes the paths; false when that fails or a
+// path cannot be written (see FormatLines).
+bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths);
+
+}  // namespace listfile

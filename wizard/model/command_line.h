@@ -1,0 +1,20 @@
+#pragma once
+// The start-up intake: the list file named on the command line.
+#include <string>
+#include <string_view>
+
+#include "file_system.h"
+#include "items_list.h"
+
+namespace qelwipe {
+
+// What follows the program's own name (quoted or not) and the blanks after it,
+// taken whole: neither split at blanks nor unquoted.
+std::string ArgumentText(std::string_view commandLine);
+
+// Adds every path of the list file to the items, as a selection of its own,
+// then deletes the file. An empty argument does nothing; a file that cannot be
+// read is left where it is.
+void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files);
+
+}  // namespace qelwipe

@@ -1,0 +1,111 @@
+#include "erase_run.h"
+
+namespace qelwipe {
+
+void EraseRun::Prepare() {
+  const std::int32_t rounds = methods_.ReadCycleCount();
+  engine_.SetWipeMethod(methods_.Selected());
+  engine_.SetWipeRounds(rounds);
+  counters_ = {};
+  walk_.ResetTotals();
+  // Files held open in an earlier run were handed on then; report only this run's.
+  nrFiles_.clear();
+}
+
+void EraseRun::CountingPass(const ItemsList& items) {
+  const int count = items.Count();
+  for (int i = 1; i <= count && i <= items.Count(); ++i) {
+    const std::string path = items.Get_ItemRealName(i);
+    const auto attributes = files_.Attributes(path);
+    if (IsFolder(attributes)) {
+      walk_.FolderSize(path);
+      counters_.TotalBytes += walk_.WalkBytes;
+      counters_.TotalFiles += walk_.WalkFiles;
+      counters_.TotalFolders += walk_.WalkFolders;
+      walk_.ResetTotals();
+    } else {
+      counters_.TotalFiles += 1;
+      counters_.TotalBytes += files_.FileLength(path).value_or(0);
+    }
+  }
+}
+
+void EraseRun::ErasePass(const ItemsList& items) {
+  const int count = items.Count();
+  for (int i = 1; i <= count && i <= items.Count(); ++i) {
+    if (cancelRequested_) return;
+    const std::string path = items.Get_ItemRealName(i);
+    if (IsFolder(files_.Attributes(path)))
+      EraseFolder(path);
+    else
+      EraseOneFile(path);
+  }
+}
+
+EraseResult EraseRun::CallEngine(const std::string& path) {
+  const std::int32_t method = engine_.WipeMethod();
+  if (method < 0 || method >= kMethodCount) return kInvalidArgument;
+  switch (kMethods[static_cast<std::size_t>(method)].operation) {
+    case EngineOperation::WipeFile:
+      return engine_.WipeFile(path);
+    case EngineOperation::FastWipeFile:
+      return engine_.FastWipeFile(path, methods_.HexByte(1));
+    case EngineOperation::GovermentWipeFile:
+      return engine_.GovermentWipeFile(path, methods_.HexByte(1), methods_.HexByte(2), methods_.HexByte(3));
+  }
+  return kInvalidArgument;
+}
+
+void EraseRun::EraseOneFile(const std::string& path) {
+  if (cancelRequested_) return;
+  progress_.ShowCurrent(path);
+  const auto attributes = files_.Attributes(path);
+  if (IsLink(attributes)) {
+    // Overwriting a link would destroy its target: the link alone goes.
+    files_.Delete(path);
+    counters_.FilesDone += 1;
+    Pump();
+    return;
+  }
+  files_.ClearAttributes(path);
+  const std::uint64_t length = files_.FileLength(path).value_or(0);
+  const EraseResult result = CallEngine(path);
+  if (result == kSharingViolation) nrFiles_.push_back(path);
+  counters_.FilesDone += 1;
+  counters_.BytesDone += length;
+  Pump();
+  if (result == kErased) {
+    files_.Delete(path);
+  } else if (result != kSharingViolation && files_.Attributes(path)) {
+    // Deleting it now would leave its contents readable on the disk.
+    counters_.NotErased += 1;
+  }
+}
+
+void EraseRun::EraseFolder(const std::string& path) {
+  if (IsLink(files_.Attributes(path))) {
+    // The link goes; what it points to is not part of this folder.
+    files_.RemoveFolder(path);
+    return;
+  }
+  std::vector<std::string> subFolders;
+  for (const auto& entry : files_.ListFolder(path)) {
+    const std::string full = JoinPath(path, files_.Separator(), entry.name);
+    if (cancelRequested_) return;
+    if (IsFolder(entry.attributes))
+      subFolders.push_back(full);
+    else
+      EraseOneFile(full);
+  }
+  Pump();
+  for (const auto& subFolder : subFolders) {
+    if (cancelRequested_) return;
+    EraseFolder(subFolder);
+    counters_.FoldersDone += 1;
+  }
+  Pump();
+  files_.ClearAttributes(path);
+  files_.RemoveFolder(path);
+}
+
+}  // namespace qelwipe

@@ -1,0 +1,63 @@
+#pragma once
+// The erase run: a counting pass over the listed items, then an erase pass that
+// hands every file to the engine and removes the emptied folders depth first.
+#include <string>
+#include <vector>
+
+#include "erase_engine.h"
+#include "file_system.h"
+#include "folder_walk.h"
+#include "items_list.h"
+#include "message_pump.h"
+#include "method_page.h"
+#include "progress_page.h"
+
+namespace qelwipe {
+
+class EraseRun {
+ public:
+  EraseRun(FileSystem& files, EraseEngine& engine, FolderWalk& walk, MethodPage& methods, ProgressPage& progress,
+           MessagePump pump)
+      : files_(files), engine_(engine), walk_(walk), methods_(methods), progress_(progress), pump_(std::move(pump)) {}
+
+  // Reads the options, gives method and cycles to the engine and clears the
+  // counters and the list of files left over.
+  void Prepare();
+  void CountingPass(const ItemsList& items);
+  // Stops before the next item, file or folder once cancelling was asked for.
+  void ErasePass(const ItemsList& items);
+
+  void EraseOneFile(const std::string& path);
+  void EraseFolder(const std::string& path);
+
+  void RequestCancel() { cancelRequested_ = true; }
+  bool CancelRequested() const { return cancelRequested_; }
+
+  RunCounters Counters() const {
+    RunCounters counters = counters_;
+    counters.NRCount = nrFiles_.size();
+    return counters;
+  }
+  // Files another program held open, as given to the engine, in the order met.
+  const std::vector<std::string>& NRFiles() const { return nrFiles_; }
+  std::uint64_t NRCount() const { return nrFiles_.size(); }
+
+ private:
+  EraseResult CallEngine(const std::string& path);
+  void Pump() {
+    if (pump_) pump_();
+  }
+
+  FileSystem& files_;
+  EraseEngine& engine_;
+  FolderWalk& walk_;
+  MethodPage& methods_;
+  ProgressPage& progress_;
+  MessagePump pump_;
+
+  RunCounters counters_;
+  std::vector<std::string> nrFiles_;
+  bool cancelRequested_ = false;
+};
+
+}  // namespace qelwipe

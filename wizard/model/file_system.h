@@ -1,0 +1,59 @@
+#pragma once
+// The wizard's only way to the file system: walks, details and removals.
+// Paths are narrow strings in the system's code page; no call follows a link.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qelwipe {
+
+struct FileAttributes {
+  bool readOnly = false;
+  bool hidden = false;
+  bool system = false;
+  bool archive = false;
+  bool directory = false;
+  // A junction or symbolic link: never entered, never overwritten, removed as itself.
+  bool link = false;
+};
+
+// A moment as the local clock shows it.
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+struct EntryTimes {
+  LocalTime created, accessed, modified;
+};
+
+struct FolderEntry {
+  std::string name;
+  // Empty when the entry's attributes could not be read.
+  std::optional<FileAttributes> attributes;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The character that joins a folder and an entry name.
+  virtual char Separator() const = 0;
+  // Empty when the path does not exist or cannot be read.
+  virtual std::optional<FileAttributes> Attributes(const std::string& path) = 0;
+  // The length of the file itself; a link's target is not measured (0).
+  virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
+  // Every entry of the folder, files and folders of any attribute, without "." and "..".
+  virtual std::vector<FolderEntry> ListFolder(const std::string& folder) = 0;
+  // Times of a file opened with no access and no sharing; empty when it cannot be opened.
+  virtual std::optional<EntryTimes> FileTimes(const std::string& path) = 0;
+  // Times of the directory entry the path names; empty when none is found.
+  virtual std::optional<EntryTimes> FolderTimes(const std::string& path) = 0;
+  // Makes the entry plainly writable; links are left as they are.
+  virtual void ClearAttributes(const std::string& path) = 0;
+  // Removes a file, or a link to a file, as itself. (Not DeleteFile: windows.h renames that.)
+  virtual bool Delete(const std::string& path) = 0;
+  // Removes an empty folder, or a link to a folder without touching its target.
+  virtual bool RemoveFolder(const std::string& path) = 0;
+};
+
+}  // namespace qelwipe

@@ -1,0 +1,36 @@
+#include "folder_walk.h"
+
+#include <vector>
+
+namespace qelwipe {
+
+std::string JoinPath(const std::string& folder, char separator, const std::string& name) {
+  return folder + separator + name;
+}
+
+bool IsFolder(const std::optional<FileAttributes>& attributes) { return !attributes || attributes->directory; }
+bool IsLink(const std::optional<FileAttributes>& attributes) { return attributes && attributes->link; }
+
+std::uint64_t FolderWalk::FolderSize(const std::string& path) {
+  std::uint64_t total = 0;
+  // Entering a link would measure, and later erase, whatever it points to.
+  if (!IsLink(files_.Attributes(path))) {
+    std::vector<std::string> subFolders;
+    for (const auto& entry : files_.ListFolder(path)) {
+      const std::string full = JoinPath(path, files_.Separator(), entry.name);
+      if (IsFolder(entry.attributes)) {
+        ++WalkFolders;
+        subFolders.push_back(full);
+      } else {
+        total += files_.FileLength(full).value_or(0);
+        ++WalkFiles;
+      }
+    }
+    for (const auto& subFolder : subFolders) total += FolderSize(subFolder);
+    if (pump_) pump_();
+  }
+  WalkBytes = total;
+  return total;
+}
+
+}  // namespace qelwipe

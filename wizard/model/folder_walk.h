@@ -1,0 +1,38 @@
+#pragma once
+// The recursive measurement of a folder, shared by the items list and the erase run.
+#include <cstdint>
+#include <string>
+
+#include "file_system.h"
+#include "message_pump.h"
+
+namespace qelwipe {
+
+class FolderWalk {
+ public:
+  FolderWalk(FileSystem& files, MessagePump pump) : files_(files), pump_(std::move(pump)) {}
+
+  // Adds the files and sub-folders found below `path` to WalkFiles and
+  // WalkFolders, sets WalkBytes to the byte total and returns it. A link is
+  // counted where it stands but never entered.
+  std::uint64_t FolderSize(const std::string& path);
+
+  void ResetTotals() { WalkFiles = WalkFolders = WalkBytes = 0; }
+
+  std::uint64_t WalkFiles = 0;
+  std::uint64_t WalkFolders = 0;
+  std::uint64_t WalkBytes = 0;
+
+ private:
+  FileSystem& files_;
+  MessagePump pump_;
+};
+
+// The entry's full path: folder, separator, name.
+std::string JoinPath(const std::string& folder, char separator, const std::string& name);
+
+// A path whose attributes cannot be read is taken for a folder.
+bool IsFolder(const std::optional<FileAttributes>& attributes);
+bool IsLink(const std::optional<FileAttributes>& attributes);
+
+}  // namespace qelwipe

@@ -1,0 +1,148 @@
+#include "items_list.h"
+
+#include <algorithm>
+
+#include "display_text.h"
+#include "texts.h"
+
+namespace qelwipe {
+namespace {
+
+constexpr int kNameNarrowerThanList = 1600;
+constexpr int kDirectoryWidth = 900;
+
+void PutTimes(ItemRow& row, const std::optional<EntryTimes>& times) {
+  if (!times) return;
+  row[kTimeCreated] = TimeText(times->created);
+  row[kTimeAccessed] = TimeText(times->accessed);
+  row[kTimeModified] = TimeText(times->modified);
+}
+
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return LowerChar(x) < LowerChar(y); });
+}
+
+}  // namespace
+
+int ColumnWidthTwips(int column, int listWidthTwips) {
+  if (column == kName) return listWidthTwips - kNameNarrowerThanList;
+  if (column == kDirectory) return kDirectoryWidth;
+  return kColumns.at(static_cast<std::size_t>(column)).widthTwips;
+}
+
+SplitName SplitPath(const std::string& path, char separator) {
+  const std::size_t last = path.rfind(separator);
+  if (last == std::string::npos) return {path, ""};
+  return {path.substr(last + 1), path.substr(0, last + 1)};
+}
+
+std::string FileTypeText(const std::string& path, FileTypeRegistry& registry) {
+  const std::size_t period = path.rfind('.');
+  const std::string extension = period == std::string::npos ? path : path.substr(period);
+  const auto className = registry.ClassesRootDefault(extension);
+  if (!className) return texts::kUnknownType;
+  return registry.ClassesRootDefault(*className).value_or(texts::kUnknownType);
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(), LowerChar);
+  return lower;
+}
+
+void ItemsList::AddItem(const std::string& path) {
+  const SplitName split = SplitPath(path, files_.Separator());
+  // Windows paths name the same item whatever their letter case.
+  if (IsListed(path)) {
+    view_.ShowMessage({std::string(texts::kDuplicateBefore) + split.name + texts::kDuplicateAfter,
+                       texts::kAppTitle, MessageButtons::Ok, MessageIcon::Information, false});
+    return;
+  }
+  const auto attributes = files_.Attributes(path);
+  if (!attributes) return;  // vanished or unreadable: nothing to list
+
+  ItemRow row;
+  row[kName] = split.name;
+  row[kDirectory] = split.directory;
+  row[kAttributes] = AttributeText(*attributes);
+  if (attributes->directory) {
+    walk_.ResetTotals();
+    walk_.FolderSize(path);
+    row[kSize] = SizeText(walk_.WalkBytes);
+    row[kType] = texts::kFolderType;
+    PutTimes(row, files_.FolderTimes(path));
+  } else {
+    row[kSize] = SizeText(files_.FileLength(path).value_or(0));
+    row[kType] = FileTypeText(path, registry_);
+    PutTimes(row, files_.FileTimes(path));
+  }
+  // Measuring a folder pumps messages: the list may have changed meanwhile.
+  if (IsListed(path)) return;
+  Append(std::move(row));
+}
+
+void ItemsList::AddSelection(std::string_view selection) {
+  std::vector<std::string> fields;
+  while (!selection.empty()) {
+    const std::size_t end = selection.find('\0');
+    const std::string_view field = selection.substr(0, end);
+    if (field.empty()) break;
+    fields.push_back(LowerAscii(field));
+    if (end == std::string_view::npos) break;
+    selection.remove_prefix(end + 1);
+  }
+  if (fields.size() == 1) {
+    AddItem(fields.front());
+    return;
+  }
+  for (std::size_t i = 1; i < fields.size(); ++i) AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]));
+}
+
+std::string ItemsList::Get_ItemRealName(int index) const {
+  const ItemRow& row = Row(index);
+  return row[kDirectory] + row[kName];
+}
+
+void ItemsList::RemoveItem(int index) {
+  if (index < 1 || index > Count()) return;
+  rows_.erase(rows_.begin() + (index - 1));
+  ++revision_;
+}
+
+void ItemsList::Clear() {
+  rows_.clear();
+  ++revision_;
+}
+
+void ItemsList::SortByColumn(int column) {
+  if (column < 0 || column >= kColumnCount) return;
+  if (sorted_ && sortKey_ == column) descending_ = !descending_;
+  sortKey_ = column;
+  sorted_ = true;
+  Sort();
+  ++revision_;
+}
+
+bool ItemsList::IsListed(const std::string& path) const {
+  const std::string wanted = LowerAscii(path);
+  return std::any_of(rows_.begin(), rows_.end(),
+                     [&](const ItemRow& row) { return LowerAscii(row[kDirectory] + row[kName]) == wanted; });
+}
+
+void ItemsList::Append(ItemRow row) {
+  rows_.push_back(std::move(row));
+  if (sorted_) Sort();
+  ++revision_;
+}
+
+void ItemsList::Sort() {
+  const auto key = static_cast<std::size_t>(sortKey_);
+  std::stable_sort(rows_.begin(), rows_.end(), [&](const ItemRow& a, const ItemRow& b) {
+    return descending_ ? LessIgnoringCase(b[key], a[key]) : LessIgnoringCase(a[key], b[key]);
+  });
+}
+
+}  // namespace qelwipe

@@ -1,0 +1,95 @@
+#pragma once
+// The items to erase: rows held only as their display texts. A row's full path
+// is its Directory followed directly by its Name.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "file_system.h"
+#include "file_type_registry.h"
+#include "folder_walk.h"
+#include "wizard_view.h"
+
+namespace qelwipe {
+
+enum Column { kName, kDirectory, kSize, kType, kAttributes, kTimeCreated, kTimeAccessed, kTimeModified, kColumnCount };
+
+struct ColumnSpec {
+  const char* header;
+  int widthTwips;  // as created; Name and Directory are set again when the list is set up
+};
+inline constexpr std::array<ColumnSpec, kColumnCount> kColumns{{{"Name", 1440},
+                                                                {"Directory", 1440},
+                                                                {"Size", 1440},
+                                                                {"Type", 1440},
+                                                                {"Attributes", 1440},
+                                                                {"Time Created", 1440},
+                                                                {"Time Accessed", 1440},
+                                                                {"Time Modified", 1440}}};
+// Widths after set-up: Name 1600 twips narrower than the list, Directory 900.
+int ColumnWidthTwips(int column, int listWidthTwips);
+
+using ItemRow = std::array<std::string, kColumnCount>;
+
+struct SplitName {
+  std::string name;       // after the last separator
+  std::string directory;  // up to and including it
+};
+SplitName SplitPath(const std::string& path, char separator);
+
+// The description the registry gives for the path's extension, else "File".
+std::string FileTypeText(const std::string& path, FileTypeRegistry& registry);
+
+// Lower case for the letters A to Z only.
+std::string LowerAscii(std::string_view text);
+
+class ItemsList {
+ public:
+  ItemsList(FileSystem& files, FileTypeRegistry& registry, FolderWalk& walk, WizardView& view)
+      : files_(files), registry_(registry), walk_(walk), view_(view) {}
+
+  // Adds one file or folder with its details; a path already listed (letter
+  // case ignored) is refused with a message, one that cannot be read is skipped.
+  void AddItem(const std::string& path);
+  // NUL-ended fields with one more NUL at the end: one full path, or a folder
+  // and names in it. Every field is lower-cased.
+  void AddSelection(std::string_view selection);
+
+  int Count() const { return static_cast<int>(rows_.size()); }
+  // 1-based, as displayed.
+  const ItemRow& Row(int index) const { return rows_.at(static_cast<std::size_t>(index - 1)); }
+  std::string Get_ItemRealName(int index) const;
+
+  void RemoveItem(int index);
+  void Clear();
+
+  // The first click on a column sorts by it in the current direction; a
+  // further click on the same column flips the direction. Texts are compared
+  // without regard to letter case; rows added later take their sorted place.
+  void SortByColumn(int column);
+  bool Sorted() const { return sorted_; }
+  int SortKey() const { return sortKey_; }
+  bool SortDescending() const { return descending_; }
+
+  // Grows with every change of the rows, so a view can tell when to redraw.
+  std::uint64_t Revision() const { return revision_; }
+
+ private:
+  bool IsListed(const std::string& path) const;
+  void Append(ItemRow row);
+  void Sort();
+
+  FileSystem& files_;
+  FileTypeRegistry& registry_;
+  FolderWalk& walk_;
+  WizardView& view_;
+  std::vector<ItemRow> rows_;
+  bool sorted_ = false;
+  int sortKey_ = kName;
+  bool descending_ = false;
+  std::uint64_t revision_ = 0;
+};
+
+}  // namespace qelwipe

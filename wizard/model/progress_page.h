@@ -1,0 +1,57 @@
+#pragma once
+// The progress page's texts and bars, and the result a run ends with.
+#include <cstdint>
+#include <string>
+
+namespace qelwipe {
+
+enum class TextColour { Normal, Red };
+
+struct Label {
+  std::string text;
+  TextColour colour = TextColour::Normal;
+};
+
+// The run's counters, as the page shows them.
+struct RunCounters {
+  std::uint64_t TotalBytes = 0, BytesDone = 0;
+  std::uint64_t TotalFiles = 0, FilesDone = 0;
+  std::uint64_t TotalFolders = 0, FoldersDone = 0;
+  std::uint64_t NRCount = 0;    // files another program held open
+  std::uint64_t NotErased = 0;  // files the engine refused otherwise, still on disk
+};
+
+enum class RunOutcome {
+  Undecided,      // the run goes on, or was cancelled
+  AllWiped,
+  NotAllErased,   // some files are still on disk, none of them held open
+  RestartNeeded,  // some files were held open by another program
+};
+
+class ProgressPage {
+ public:
+  // As a run starts; `cyclesText` is the cycles field.
+  void StartState(const std::string& cyclesText);
+  void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent, const std::string& cyclesText);
+  // The file being erased.
+  void ShowCurrent(const std::string& path) { label17 = {path, TextColour::Normal}; }
+  // Totals and the overall bar. The result is decided when the bar stands at
+  // 100 or, failing that, when the run has finished.
+  RunOutcome UpdateProgress(const RunCounters& counters, bool runFinished);
+
+  // Outcomes of the dialog for files left over.
+  void ShowIgnored();
+  void ShowRestartLater();
+
+  Label lblFolders{"..."}, lblFiles{"..."}, lblSize{"..."}, lblRound{"..."}, lblPass{"..."};
+  Label label17{"..."};  // current file, then the result
+  int pbFile = 0;
+  Label label12{"00 %"};
+  float pbMain = 0;
+  Label label7{"00 %"};
+  // On the final page.
+  Label label13{"Congratulations"};
+  Label label22{"you have successfully erased all items"};
+};
+
+}  // namespace qelwipe

@@ -1,0 +1,207 @@
+#include "wizard.h"
+
+#include "command_line.h"
+#include "texts.h"
+
+namespace qelwipe {
+
+Wizard::Wizard(WizardView& view, FileSystem& files, EraseEngine& engine, FileTypeRegistry& registry,
+               MessagePump pump)
+    : view_(view),
+      engine_(engine),
+      pump_(std::move(pump)),
+      files_(files),
+      walk_(files, [this] { Pump(); }),
+      items_(files, registry, walk_, view),
+      run_(files, engine, walk_, methods_, progress_, [this] { Pump(); }) {
+  engine_.Advise(this);
+}
+
+Wizard::~Wizard() { engine_.Advise(nullptr); }
+
+void Wizard::Load(const std::string& argumentText) {
+  page_ = kWelcomePage;
+  lastPage_ = kPageCount - 1;
+  view_.ShowPage(page_);
+  items_.Clear();
+  methods_.FillMethodList();
+  UpdateButtons();
+  GetCommandLine(argumentText, items_, files_);
+  const int count = items_.Count();
+  label27_ = count >= 1 ? texts::kCountBefore + ("(" + std::to_string(count) + ")") + texts::kCountAfter : "";
+  view_.Refresh();
+}
+
+void Wizard::UpdateButtons() {
+  back_.enabled = page_ != 0;
+  next_.caption = page_ == lastPage_ - 1 ? texts::kFinish : texts::kNext;
+  if (page_ == kWelcomePage) next_.enabled = true;
+  if (page_ == kListPage) EnableNextWhenListed();
+  if (page_ == kMethodPage)
+    label6_ = texts::kMethodHeadingBefore + std::to_string(items_.Count()) + texts::kMethodHeadingAfter;
+  if (page_ == lastPage_) {
+    next_.caption = texts::kExit;
+    back_.enabled = false;
+  }
+  view_.Refresh();
+}
+
+void Wizard::Next() {
+  // A run in progress pumps messages; only enabled buttons may act then.
+  if (!next_.enabled) return;
+  if (page_ == lastPage_) {
+    Cancel();
+    return;
+  }
+  int page = page_ + 1;
+  if (page == lastPage_ - 1) {
+    const MessageAnswer answer = view_.ShowMessage(
+        {texts::kConfirmText, texts::kConfirmTitle, MessageButtons::OkCancel, MessageIcon::Exclamation, true});
+    if (answer != MessageAnswer::Ok) page -= 1;
+  }
+  page_ = page;
+  if (page_ != lastPage_ || !restartPending_) {
+    ShowPage();
+    UpdateButtons();
+    if (page_ == lastPage_ - 1) StartErase();
+    return;
+  }
+  FinishWithFilesLeft();
+}
+
+void Wizard::FinishWithFilesLeft() {
+  restartPending_ = false;
+  switch (view_.ShowUserConfirmation(run_.NRFiles())) {
+    case UserResult::Ignore:
+      progress_.ShowIgnored();
+      page_ -= 1;
+      break;
+    case UserResult::RestartNow:
+      view_.RestartNow(run_.NRFiles());
+      Cancel();
+      return;
+    case UserResult::RestartLater:
+      progress_.ShowRestartLater();
+      view_.RestartLater(run_.NRFiles());
+      break;
+    case UserResult::None:
+      break;
+  }
+  // The buttons stay as the run left them: Next still reads "&Finish >>".
+  ShowPage();
+}
+
+void Wizard::Back() {
+  if (page_ == 0 || !back_.enabled) return;
+  page_ -= 1;
+  ShowPage();
+  UpdateButtons();
+}
+
+void Wizard::EraseMoreItems() {
+  if (page_ != lastPage_) return;
+  page_ = kListPage;
+  ShowPage();
+  UpdateButtons();
+}
+
+void Wizard::Cancel() {
+  engine_.CancelWipe();
+  run_.RequestCancel();
+  view_.CloseWizard();
+}
+
+void Wizard::AddFiles(std::string_view pickerText) {
+  if (pickerText.empty()) return;
+  items_.AddSelection(std::string(pickerText) + '\0' + '\0');
+  EnableNextWhenListed();
+  view_.Refresh();
+}
+
+void Wizard::AddFolder(const std::string& path) {
+  if (path.empty()) return;
+  items_.AddItem(path);
+  EnableNextWhenListed();
+  view_.Refresh();
+}
+
+void Wizard::DropFiles(const std::vector<std::string>& paths) {
+  for (const auto& path : paths) items_.AddItem(path);
+  EnableNextWhenListed();
+  view_.Refresh();
+}
+
+void Wizard::ClearItem(int selected) {
+  if (selected >= 1 && selected <= items_.Count() && !items_.Row(selected)[kName].empty())
+    items_.RemoveItem(selected);
+  EnableNextWhenListed();
+  view_.Refresh();
+}
+
+void Wizard::SortByColumn(int column) {
+  items_.SortByColumn(column);
+  view_.Refresh();
+}
+
+void Wizard::ClearList() {
+  items_.Clear();
+  UpdateButtons();
+}
+
+void Wizard::StartErase() {
+  run_.Prepare();
+  back_.enabled = next_.enabled = false;
+  progress_.StartState(methods_.CyclesText());
+  view_.SetTimerEnabled(true);
+  run_.CountingPass(items_);
+  run_.ErasePass(items_);
+  TakeOutcome(progress_.UpdateProgress(run_.Counters(), !run_.CancelRequested()));
+  view_.SetTimerEnabled(false);
+  items_.Clear();
+  next_.enabled = true;
+  ShowPage();
+}
+
+void Wizard::TakeOutcome(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::RestartNeeded:
+      restartPending_ = true;
+      break;
+    case RunOutcome::AllWiped:
+      restartPending_ = false;
+      view_.RefreshRecycleBinIcon();
+      break;
+    case RunOutcome::NotAllErased:
+      restartPending_ = false;
+      break;
+    case RunOutcome::Undecided:
+      break;
+  }
+}
+
+void Wizard::OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent) {
+  progress_.OnProgress(round, pass, percent, methods_.CyclesText());
+  Pump();
+}
+
+void Wizard::TimerTick() {
+  // A tick served by a pump inside this tick would only repeat it.
+  if (inTimerTick_) return;
+  inTimerTick_ = true;
+  Pump();
+  TakeOutcome(progress_.UpdateProgress(run_.Counters(), false));
+  Pump();
+  inTimerTick_ = false;
+}
+
+void Wizard::ShowPage() {
+  view_.ShowPage(page_);
+  view_.Refresh();
+}
+
+void Wizard::Pump() {
+  view_.Refresh();
+  if (pump_) pump_();
+}
+
+}  // namespace qelwipe

@@ -1,0 +1,267 @@
+// The erase run over the in-memory platform, driven through the wizard's pages.
+#include <gtest/gtest.h>
+
+#include "wizard_fixture.h"
+
+namespace qelwipe {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class EraseRunTest : public WizardTest {
+ protected:
+  void SetUp() override {
+    WizardTest::SetUp();
+    files.AddFolder("C:\\D");
+    files.AddFile("C:\\D\\a.txt", 100);
+    files.AddFile("C:\\D\\b.txt", 200);
+    files.AddFolder("C:\\D\\S");
+    files.AddFile("C:\\D\\S\\c.txt", 300);
+  }
+};
+
+TEST_F(EraseRunTest, AFolderGoesFilesFirstThenSubFoldersDepthFirstEachAfterItsContents) {
+  wizard.Methods().SetCyclesText("2");
+  RunOn({"C:\\D"});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\a.txt", "C:\\D\\b.txt", "C:\\D\\S\\c.txt"}));
+  EXPECT_EQ(engine.method, 1);
+  EXPECT_EQ(engine.rounds, 2);
+  EXPECT_EQ(files.removals, (Strings{"rmdir C:\\D\\S", "rmdir C:\\D"}));
+  const RunCounters c = wizard.Run().Counters();
+  EXPECT_EQ(c.TotalFiles, 3u);
+  EXPECT_EQ(c.FilesDone, 3u);
+  EXPECT_EQ(c.TotalFolders, 1u);
+  EXPECT_EQ(c.FoldersDone, 1u);
+  EXPECT_EQ(c.TotalBytes, 600u);
+  EXPECT_EQ(c.BytesDone, 600u);
+  EXPECT_EQ(Progress().lblFiles.text, " 3 Out of  3");
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(wizard.Items().Count(), 0);
+  EXPECT_EQ(view.recycleBinRefreshes, 1);
+  EXPECT_FALSE(view.timerEnabled);
+}
+
+TEST_F(EraseRunTest, ALockedFileIsRecordedCountedAndKeepsItsFolder) {
+  files.AddFile("C:\\single.txt", 50);
+  engine.results["C:\\D\\b.txt"] = kSharingViolation;
+  RunOn({"C:\\single.txt", "C:\\D"});
+  EXPECT_EQ(wizard.Run().NRFiles(), (Strings{"C:\\D\\b.txt"}));
+  EXPECT_TRUE(files.Exists("C:\\D\\b.txt"));
+  EXPECT_TRUE(files.Exists("C:\\D"));
+  EXPECT_FALSE(files.Exists("C:\\D\\S"));
+  EXPECT_FALSE(files.Exists("C:\\single.txt"));
+  EXPECT_EQ(wizard.Run().Counters().FilesDone, 4u);
+  EXPECT_EQ(wizard.Run().Counters().BytesDone, 650u);
+  EXPECT_TRUE(wizard.RestartPending());
+  EXPECT_EQ(Progress().label13.colour, TextColour::Red);
+  EXPECT_EQ(view.recycleBinRefreshes, 0);
+}
+
+TEST_F(EraseRunTest, TimerTicksShowTheTotalsSoFar) {
+  std::string files, bytes;
+  engine.during = [&](const std::string& path) {
+    if (path != "C:\\D\\S\\c.txt") return;
+    wizard.TimerTick();
+    files = Progress().lblFiles.text;
+    bytes = Progress().lblSize.text;
+  };
+  RunOn({"C:\\D"});
+  EXPECT_EQ(files, " 2 Out of  3");
+  EXPECT_EQ(bytes, " 300 Out of  600 bytes");
+}
+
+TEST_F(EraseRunTest, AnEmptyFolderIsRemovedAndCountsNothing) {
+  files.AddFolder("C:\\Empty");
+  RunOn({"C:\\Empty"});
+  EXPECT_EQ(files.removals, (Strings{"rmdir C:\\Empty"}));
+  EXPECT_EQ(Progress().lblFiles.text, "0 Out of 0");
+  EXPECT_EQ(Progress().lblFolders.text, "0 Out of 0");
+}
+
+TEST_F(EraseRunTest, CancelStopsBeforeTheNextItemAndEndsTheWizard) {
+  files.AddFile("C:\\first.txt", 10);
+  files.AddFile("C:\\second.txt", 10);
+  engine.during = [this](const std::string&) {
+    if (!view.closed) wizard.Cancel();
+  };
+  RunOn({"C:\\first.txt", "C:\\second.txt", "C:\\D"});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\first.txt"}));
+  EXPECT_EQ(engine.cancels, 1);
+  EXPECT_TRUE(view.closed);
+  EXPECT_TRUE(files.Exists("C:\\second.txt"));
+  EXPECT_TRUE(files.Exists("C:\\D\\a.txt"));
+  // A cancelled run decides no result.
+  EXPECT_NE(Progress().label17.text, "You have successfully wiped all items.");
+}
+
+TEST_F(EraseRunTest, CancelInsideAFolderLeavesTheRestOfItInPlace) {
+  engine.during = [this](const std::string& path) {
+    if (path == "C:\\D\\a.txt") wizard.Cancel();
+  };
+  RunOn({"C:\\D"});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\a.txt"}));
+  EXPECT_TRUE(files.Exists("C:\\D\\S\\c.txt"));
+  EXPECT_TRUE(files.removals.empty());
+}
+
+TEST_F(EraseRunTest, FillMethodsReadTheirHexFieldsForEveryFile) {
+  wizard.Methods().Combo1_Click(9);
+  wizard.Methods().SetHexText(1, "7f");
+  RunOn({"C:\\D"});
+  ASSERT_EQ(engine.calls.size(), 3u);
+  for (const auto& call : engine.calls) EXPECT_EQ(call, (fakes::EngineCall{"FastWipeFile", call.path, {127}}));
+
+  files.AddFile("C:\\g.txt", 1);
+  wizard.Methods().Combo1_Click(10);
+  wizard.Methods().SetHexText(2, "G1");
+  RunAgainOn({"C:\\g.txt"});
+  EXPECT_EQ(engine.calls.back(), (fakes::EngineCall{"GovermentWipeFile", "C:\\g.txt", {127, 0, 255}}));
+  EXPECT_EQ(engine.method, 10);
+}
+
+TEST_F(EraseRunTest, ZeroCyclesRunWithThreeAndProgressShowsTheField) {
+  wizard.Methods().SetCyclesText("0");
+  RunOn({"C:\\D\\a.txt"});
+  EXPECT_EQ(engine.rounds, 3);
+  EXPECT_EQ(wizard.Methods().CyclesText(), "3");
+  EXPECT_EQ(Progress().lblRound.text, "1 Out of 3");
+  EXPECT_EQ(Progress().label12.text, " 100%");
+}
+
+TEST_F(EraseRunTest, AListedPathThatVanishedIsWalkedAsAnEmptyFolder) {
+  files.AddFile("C:\\gone.txt", 5);
+  wizard.DropFiles({"C:\\gone.txt"});
+  files.Remove("C:\\gone.txt");
+  RunOn({});
+  EXPECT_TRUE(engine.calls.empty());
+  EXPECT_EQ(wizard.Run().Counters().TotalFiles, 0u);
+}
+
+// Mended faults.
+
+TEST_F(EraseRunTest, AFileTheEngineRefusedIsNeitherDeletedNorReportedAsWiped) {
+  files.AddFile("C:\\denied.txt", 10);
+  files.AddFile("C:\\fine.txt", 10);
+  engine.results["C:\\denied.txt"] = 5;
+  engine.results["C:\\D\\a.txt"] = kInvalidArgument;
+  RunOn({"C:\\denied.txt", "C:\\fine.txt", "C:\\D"});
+  EXPECT_TRUE(files.Exists("C:\\denied.txt"));
+  EXPECT_TRUE(files.Exists("C:\\D\\a.txt"));
+  EXPECT_TRUE(files.Exists("C:\\D"));
+  EXPECT_FALSE(files.Exists("C:\\fine.txt"));
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 2u);
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 2");
+  EXPECT_EQ(Progress().label22.text, "Some items could not be erased and are still on disk: 2");
+  EXPECT_FALSE(wizard.RestartPending());
+  EXPECT_EQ(view.recycleBinRefreshes, 0);
+}
+
+TEST_F(EraseRunTest, WithoutAKnownMethodNothingIsHandedToTheEngineNorDeleted) {
+  wizard.Methods().Combo1_Click(-1);
+  RunOn({"C:\\D\\a.txt"});
+  EXPECT_TRUE(engine.calls.empty());
+  EXPECT_TRUE(files.Exists("C:\\D\\a.txt"));
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+}
+
+TEST_F(EraseRunTest, LockedFilesKeepTheirTextsWhenOthersWereRefusedToo) {
+  engine.results["C:\\D\\a.txt"] = 5;
+  engine.results["C:\\D\\b.txt"] = kSharingViolation;
+  RunOn({"C:\\D"});
+  EXPECT_EQ(Progress().label22.text, "Some files will need for computer to restart to complete the erase process!");
+  EXPECT_TRUE(wizard.RestartPending());
+}
+
+TEST_F(EraseRunTest, AFileThatVanishedBeforeItsTurnIsNotCountedAsLeftOnDisk) {
+  engine.during = [this](const std::string& path) {
+    if (path == "C:\\D\\a.txt") files.Remove("C:\\D\\b.txt");
+  };
+  engine.results["C:\\D\\b.txt"] = 2;
+  RunOn({"C:\\D"});
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 0u);
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+}
+
+TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
+  files.AddFolder("C:\\Elsewhere");
+  files.AddFile("C:\\Elsewhere\\keep.txt", 10);
+  files.AddFile("C:\\Elsewhere\\target.txt", 10);
+  files.AddLink("C:\\D\\Junction", "C:\\Elsewhere", true);
+  files.AddLink("C:\\D\\file-link.txt", "C:\\Elsewhere\\target.txt", false);
+  files.AddLink("C:\\ListedLink", "C:\\Elsewhere", true);
+  RunOn({"C:\\D", "C:\\ListedLink"});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\a.txt", "C:\\D\\b.txt", "C:\\D\\S\\c.txt"}));
+  EXPECT_EQ(files.removals, (Strings{"delete C:\\D\\file-link.txt", "rmdir C:\\D\\S", "rmdir C:\\D\\Junction",
+                                     "rmdir C:\\D", "rmdir C:\\ListedLink"}));
+  EXPECT_TRUE(files.Exists("C:\\Elsewhere\\keep.txt"));
+  EXPECT_TRUE(files.Exists("C:\\Elsewhere\\target.txt"));
+  EXPECT_EQ(wizard.Run().Counters().TotalBytes, 600u);
+  EXPECT_EQ(wizard.Run().Counters().TotalFolders, 2u);
+  EXPECT_EQ(wizard.Run().Counters().FoldersDone, 2u);
+  EXPECT_EQ(Progress().lblFiles.text, " 4 Out of  4");
+}
+
+TEST_F(EraseRunTest, ASecondRunReportsOnlyItsOwnLockedFilesAndClearsTheAttention) {
+  files.AddFile("C:\\busy.txt", 10);
+  engine.results["C:\\busy.txt"] = kSharingViolation;
+  view.userResult = UserResult::RestartLater;
+  RunOn({"C:\\busy.txt"});
+  EXPECT_EQ(wizard.Run().NRCount(), 1u);
+  wizard.Next();  // Finish: the dialog, then the final page
+  EXPECT_EQ(Progress().label13.text, "Attention!");
+
+  files.AddFile("C:\\later.txt", 10);
+  RunAgainOn({"C:\\later.txt"});
+  EXPECT_EQ(wizard.Run().NRCount(), 0u);
+  EXPECT_FALSE(wizard.RestartPending());
+  EXPECT_EQ(Progress().label13.text, "Congratulations");
+  EXPECT_EQ(Progress().label13.colour, TextColour::Normal);
+  EXPECT_EQ(Progress().label22.text, "you have successfully erased all items");
+  wizard.Next();
+  EXPECT_EQ(view.dialogs.size(), 1u);
+  EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
+}
+
+TEST_F(EraseRunTest, FilesBeyondTwoGibibytesAreCountedWhole) {
+  files.AddFile("C:\\big.vhd", 3221225472);
+  files.AddFile("C:\\D\\huge.iso", 5368709120);
+  RunOn({"C:\\big.vhd", "C:\\D"});
+  EXPECT_EQ(wizard.Run().Counters().TotalBytes, 8589935192u);
+  EXPECT_EQ(Progress().lblSize.text, " 8589935192 Out of  8589935192 bytes");
+  EXPECT_FLOAT_EQ(Progress().pbMain, 100);
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+}
+
+TEST_F(EraseRunTest, ARunOverEmptyFilesStillEndsWithItsResult) {
+  files.AddFile("C:\\empty1.txt", 0);
+  files.AddFile("C:\\busy.txt", 0);
+  engine.results["C:\\busy.txt"] = kSharingViolation;
+  RunOn({"C:\\empty1.txt", "C:\\busy.txt"});
+  EXPECT_EQ(Progress().lblSize.text, "0 Out of 0");
+  EXPECT_TRUE(wizard.RestartPending());
+
+  files.AddFile("C:\\empty2.txt", 0);
+  RunAgainOn({"C:\\empty2.txt"});
+  EXPECT_EQ(Progress().label7.text, " 0 %");
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_FALSE(wizard.RestartPending());
+}
+
+TEST_F(EraseRunTest, AFileThatGrewAfterCountingHoldsTheBarAtHundredWithItsResult) {
+  files.AddFile("C:\\first.txt", 10);
+  files.AddFile("C:\\grows.log", 10);
+  engine.during = [this](const std::string& path) {
+    if (path == "C:\\first.txt") {
+      files.Remove("C:\\grows.log");
+      files.AddFile("C:\\grows.log", 30);
+    }
+  };
+  RunOn({"C:\\first.txt", "C:\\grows.log"});
+  EXPECT_EQ(wizard.Run().Counters().BytesDone, 40u);
+  EXPECT_FLOAT_EQ(Progress().pbMain, 100);
+  EXPECT_EQ(Progress().label7.text, " 100%");
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+}
+
+}  // namespace
+}  // namespace qelwipe

@@ -1,0 +1,140 @@
+#pragma once
+// In-memory stand-ins for the platform under the wizard's model.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "erase_engine.h"
+#include "file_system.h"
+#include "file_type_registry.h"
+#include "wizard_view.h"
+
+namespace qelwipe::fakes {
+
+// A Windows-like tree: backslash paths, letter case ignored, folders listed in
+// the order their entries were made.
+class FakeFileSystem final : public FileSystem {
+ public:
+  void AddFolder(const std::string& path, FileAttributes attributes = {});
+  void AddFile(const std::string& path, std::uint64_t length, FileAttributes attributes = {});
+  // A link standing at `path` to `target`. Like the system, the fake follows it
+  // when a path leads through it, so whatever enters it reaches the target.
+  void AddLink(const std::string& path, const std::string& target, bool toFolder);
+  // Another program holds it: its times cannot be read.
+  void Lock(const std::string& path) { Find(path)->locked = true; }
+  // Its attributes cannot be read.
+  void HideAttributes(const std::string& path) { Find(path)->unreadable = true; }
+  void Remove(const std::string& path);
+  bool Exists(const std::string& path) const;
+
+  char Separator() const override { return '\\'; }
+  std::optional<FileAttributes> Attributes(const std::string& path) override;
+  std::optional<std::uint64_t> FileLength(const std::string& path) override;
+  std::vector<FolderEntry> ListFolder(const std::string& folder) override;
+  std::optional<EntryTimes> FileTimes(const std::string& path) override;
+  std::optional<EntryTimes> FolderTimes(const std::string& path) override;
+  void ClearAttributes(const std::string& path) override;
+  bool Delete(const std::string& path) override;
+  bool RemoveFolder(const std::string& path) override;
+
+  // "delete <path>", "rmdir <path>" for every removal that happened, in order.
+  std::vector<std::string> removals;
+  EntryTimes times{{2004, 3, 5, 9, 7, 3}, {2004, 3, 6, 10, 0, 0}, {2004, 3, 7, 23, 59, 59}};
+
+ private:
+  struct Node {
+    std::string path;
+    FileAttributes attributes;
+    std::uint64_t length = 0;
+    std::string target;
+    bool locked = false;
+    bool unreadable = false;
+  };
+  // The path with a link it leads through replaced by the link's target.
+  std::string Resolve(const std::string& path) const;
+  Node* Find(const std::string& path);
+  const Node* Find(const std::string& path) const;
+  static std::string Parent(const std::string& path);
+  std::vector<Node> nodes_;
+};
+
+struct EngineCall {
+  std::string operation;
+  std::string path;
+  std::vector<int> fills;
+  bool operator==(const EngineCall&) const = default;
+};
+
+// Erases by removing the file from the fake tree, answering per path.
+class RecordingEngine final : public EraseEngine {
+ public:
+  explicit RecordingEngine(FakeFileSystem& files) : files_(files) {}
+
+  void Advise(EngineEvents* events) override { events_ = events; }
+  std::int32_t WipeMethod() override { return method; }
+  void SetWipeMethod(std::int32_t value) override { method = value; }
+  void SetWipeRounds(std::int32_t value) override { rounds = value; }
+  EraseResult WipeFile(const std::string& path) override { return Erase("WipeFile", path, {}); }
+  EraseResult FastWipeFile(const std::string& path, std::uint8_t fill) override {
+    return Erase("FastWipeFile", path, {fill});
+  }
+  EraseResult GovermentWipeFile(const std::string& path, std::uint8_t f1, std::uint8_t f2, std::uint8_t f3) override {
+    return Erase("GovermentWipeFile", path, {f1, f2, f3});
+  }
+  void CancelWipe() override { ++cancels; }
+
+  std::vector<std::string> Paths() const;
+
+  std::int32_t method = 0;
+  std::int32_t rounds = 0;
+  int cancels = 0;
+  std::map<std::string, EraseResult> results;  // by path; 0 when absent
+  std::vector<EngineCall> calls;
+  // Runs inside every call, after the progress reports.
+  std::function<void(const std::string& path)> during;
+
+ private:
+  EraseResult Erase(const char* operation, const std::string& path, std::vector<int> fills);
+  FakeFileSystem& files_;
+  EngineEvents* events_ = nullptr;
+};
+
+class FakeRegistry final : public FileTypeRegistry {
+ public:
+  std::optional<std::string> ClassesRootDefault(const std::string& key) override;
+  std::map<std::string, std::string> values;
+};
+
+class RecordingView final : public WizardView {
+ public:
+  MessageAnswer ShowMessage(const MessageBoxRequest& request) override {
+    messages.push_back(request);
+    return answer;
+  }
+  void ShowPage(int page) override { pages.push_back(page); }
+  void Refresh() override { ++refreshes; }
+  void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
+  void RefreshRecycleBinIcon() override { ++recycleBinRefreshes; }
+  UserResult ShowUserConfirmation(const std::vector<std::string>& files) override {
+    dialogs.push_back(files);
+    return userResult;
+  }
+  void RestartNow(const std::vector<std::string>& files) override { restartedNowWith = files; }
+  void RestartLater(const std::vector<std::string>& files) override { scheduledLater = files; }
+  void CloseWizard() override { closed = true; }
+
+  MessageAnswer answer = MessageAnswer::Ok;
+  UserResult userResult = UserResult::Ignore;
+  std::vector<MessageBoxRequest> messages;
+  std::vector<int> pages;
+  std::vector<std::vector<std::string>> dialogs;
+  std::vector<std::string> restartedNowWith, scheduledLater;
+  int refreshes = 0;
+  int recycleBinRefreshes = 0;
+  bool timerEnabled = false;
+  bool closed = false;
+};
+
+}  // namespace qelwipe::fakes

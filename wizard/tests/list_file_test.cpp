@@ -1,0 +1,47 @@
+#include "list_file.h"
+
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+
+namespace listfile {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+TEST(ListFileTest, TakesLinesWholeAndSkipsEmptyAndOneBlankLines) {
+  EXPECT_EQ(ParseLines("C:\\a.txt\r\n\r\n \r\nC:\\Dir\r\n"), (Paths{"C:\\a.txt", "C:\\Dir"}));
+  EXPECT_EQ(ParseLines("  C:\\lead and trail  \r\n  \r\n"), (Paths{"  C:\\lead and trail  ", "  "}));
+}
+
+TEST(ListFileTest, EndsLinesAtCrOrCrLfAndKeepsALastLineWithoutEnding) {
+  EXPECT_EQ(ParseLines("a\rb\r\nc"), (Paths{"a", "b", "c"}));
+  EXPECT_EQ(ParseLines("a\r\r\nb\r"), (Paths{"a", "b"}));
+  // Only CR ends a line: a lone LF belongs to it.
+  EXPECT_EQ(ParseLines("a\nb\r\n"), (Paths{"a\nb"}));
+  EXPECT_TRUE(ParseLines("").empty());
+}
+
+TEST(ListFileTest, WritesCrLfAfterEveryLineAndRefusesPathsThatWouldSplit) {
+  std::string content;
+  ASSERT_TRUE(FormatLines({"C:\\a.txt", "D:\\b c"}, content));
+  EXPECT_EQ(content, "C:\\a.txt\r\nD:\\b c\r\n");
+  EXPECT_FALSE(FormatLines({"C:\\a.txt", "C:\\x\r\nC:\\Windows"}, content));
+  EXPECT_EQ(content, "");
+}
+
+TEST(ListFileTest, WhatIsWrittenReadsBackInOrder) {
+  testing_support::TempFolder folder;
+  const std::string file = folder / "ss1.tmp";
+  const Paths paths{"C:\\one.txt", " C:\\two ", "C:\\one.txt"};
+  ASSERT_TRUE(WriteListFile(file, paths));
+  EXPECT_EQ(testing_support::ReadFile(file), "C:\\one.txt\r\n C:\\two \r\nC:\\one.txt\r\n");
+  Paths read{"stale"};
+  ASSERT_TRUE(ReadListFile(file, read));
+  EXPECT_EQ(read, paths);
+  EXPECT_FALSE(ReadListFile(folder / "missing.tmp", read));
+  EXPECT_TRUE(read.empty());
+}
+
+}  // namespace
+}  // namespace listfile

@@ -1,0 +1,63 @@
+#include "progress_page.h"
+
+#include <gtest/gtest.h>
+
+namespace qelwipe {
+namespace {
+
+TEST(ProgressPageTest, StartStateAndEngineEventsUsePlainAndSignPositionForms) {
+  ProgressPage page;
+  page.label17.text = "last path";
+  page.StartState("3");
+  EXPECT_EQ(page.lblRound.text, "  Out of 3");
+  EXPECT_EQ(page.lblPass.text, " ");
+  EXPECT_EQ(page.lblFiles.text, "...");
+  EXPECT_EQ(page.lblFolders.text, "...");
+  EXPECT_EQ(page.lblSize.text, "...");
+  EXPECT_EQ(page.label17.text, "last path");
+
+  page.OnProgress(1, 3, 40, "3");
+  EXPECT_EQ(page.lblRound.text, "1 Out of 3");
+  EXPECT_EQ(page.lblPass.text, "3");
+  EXPECT_EQ(page.pbFile, 40);
+  EXPECT_EQ(page.label12.text, " 40%");
+}
+
+TEST(ProgressPageTest, TotalsShowDoneOutOfTotalAndTheBarsWholePart) {
+  ProgressPage page;
+  RunCounters c{.TotalBytes = 12000, .BytesDone = 3000, .TotalFiles = 12, .FilesDone = 5, .TotalFolders = 2,
+                .FoldersDone = 1};
+  EXPECT_EQ(page.UpdateProgress(c, false), RunOutcome::Undecided);
+  EXPECT_EQ(page.lblFiles.text, " 5 Out of  12");
+  EXPECT_EQ(page.lblFolders.text, " 1 Out of  2");
+  EXPECT_EQ(page.lblSize.text, " 3000 Out of  12000 bytes");
+  EXPECT_FLOAT_EQ(page.pbMain, 25);
+  EXPECT_EQ(page.label7.text, " 25%");
+
+  c.TotalBytes = 3;
+  c.BytesDone = 2;
+  page.UpdateProgress(c, false);
+  EXPECT_EQ(page.label7.text, " 66%");
+
+  page.UpdateProgress(RunCounters{}, false);
+  EXPECT_EQ(page.lblFiles.text, "0 Out of 0");
+  EXPECT_EQ(page.lblFolders.text, "0 Out of 0");
+  EXPECT_EQ(page.lblSize.text, "0 Out of 0");
+  EXPECT_EQ(page.pbMain, 0);
+  EXPECT_EQ(page.label7.text, " 0 %");
+}
+
+TEST(ProgressPageTest, ABarAtHundredWithFilesHeldOpenAsksForARestart) {
+  ProgressPage page;
+  const RunCounters c{.TotalBytes = 10, .BytesDone = 10, .TotalFiles = 2, .FilesDone = 2, .NRCount = 2};
+  EXPECT_EQ(page.UpdateProgress(c, false), RunOutcome::RestartNeeded);
+  EXPECT_EQ(page.label17.text,
+            "Some files will need for computer to restart to complete the erase process! Click Finish to see a list "
+            "of items!");
+  EXPECT_EQ(page.label22.text, "Some files will need for computer to restart to complete the erase process!");
+  EXPECT_EQ(page.label13.text, "Attention!");
+  EXPECT_EQ(page.label13.colour, TextColour::Red);
+}
+
+}  // namespace
+}  // namespace qelwipe

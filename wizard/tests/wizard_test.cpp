@@ -1,0 +1,198 @@
+// Page flow, list page commands and the start-up intake.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "command_line.h"
+#include "temp_folder.h"
+#include "wizard_fixture.h"
+
+namespace qelwipe {
+namespace {
+
+class PageFlowTest : public WizardTest {
+ protected:
+  void SetUp() override {
+    WizardTest::SetUp();
+    files.AddFolder("C:\\D");
+    files.AddFile("C:\\D\\a.txt", 10);
+    files.AddFile("C:\\D\\busy.txt", 10);
+    engine.results["C:\\D\\busy.txt"] = kSharingViolation;
+  }
+  void ExpectButtons(bool back, const char* caption, bool next) {
+    EXPECT_EQ(wizard.BackButton().enabled, back);
+    EXPECT_EQ(wizard.NextButton().caption, caption);
+    EXPECT_EQ(wizard.NextButton().enabled, next);
+  }
+};
+
+TEST_F(PageFlowTest, ButtonsFollowThePageAndTheList) {
+  EXPECT_EQ(wizard.PageIndex(), kWelcomePage);
+  ExpectButtons(false, "&Next >>", true);
+  EXPECT_EQ(wizard.Label27(), "");
+  wizard.Next();
+  ExpectButtons(true, "&Next >>", false);
+  wizard.Back();
+  ExpectButtons(false, "&Next >>", true);
+  wizard.Next();
+  wizard.DropFiles({"C:\\D\\a.txt"});
+  EXPECT_TRUE(wizard.NextButton().enabled);
+  wizard.Next();
+  EXPECT_EQ(wizard.PageIndex(), kMethodPage);
+  EXPECT_EQ(wizard.Label6(), "Please select erase method from the following to erase (1) items?");
+  ExpectButtons(true, "&Next >>", true);
+}
+
+TEST_F(PageFlowTest, RefusingTheConfirmationKeepsTheMethodPageAndErasesNothing) {
+  view.answer = MessageAnswer::Cancel;
+  RunOn({"C:\\D\\a.txt"});
+  EXPECT_EQ(wizard.PageIndex(), kMethodPage);
+  EXPECT_TRUE(engine.calls.empty());
+  EXPECT_EQ(wizard.Items().Count(), 1);
+  ASSERT_EQ(view.messages.size(), 1u);
+  const MessageBoxRequest& box = view.messages[0];
+  EXPECT_EQ(box.caption, "WARNING: Please confirm the erase operation");
+  EXPECT_EQ(box.text,
+            "Before proceeding, be advised that you are about to erase \r\nfiles/folders from your computer that can "
+            "NOT be recovered once\r\nthe action is taken. Even special utilities and recovery laboratories \r\nwill "
+            "not recover data erased using this program.");
+  EXPECT_EQ(box.buttons, MessageButtons::OkCancel);
+  EXPECT_EQ(box.icon, MessageIcon::Exclamation);
+  EXPECT_TRUE(box.cancelIsDefault);
+}
+
+TEST_F(PageFlowTest, AFinishedRunWaitsOnTheProgressPageForFinish) {
+  bool disabledDuringRun = false;
+  engine.during = [&](const std::string&) {
+    disabledDuringRun = !wizard.NextButton().enabled && !wizard.BackButton().enabled && view.timerEnabled;
+    // Clicks reaching the model inside the run's message pumps change nothing.
+    wizard.Next();
+    wizard.Back();
+  };
+  RunOn({"C:\\D\\a.txt"});
+  EXPECT_TRUE(disabledDuringRun);
+  EXPECT_EQ(engine.calls.size(), 1u);
+  EXPECT_EQ(wizard.PageIndex(), kProgressPage);
+  ExpectButtons(false, "&Finish >>", true);
+  EXPECT_EQ(view.pages.back(), kProgressPage);
+  wizard.Next();
+  EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
+  ExpectButtons(false, "&Exit>>", true);
+  EXPECT_TRUE(view.dialogs.empty());
+  wizard.Next();
+  EXPECT_TRUE(view.closed);
+}
+
+TEST_F(PageFlowTest, IgnoreReturnsToTheProgressPageOnceWithTheRedText) {
+  RunOn({"C:\\D"});
+  wizard.Next();
+  ASSERT_EQ(view.dialogs.size(), 1u);
+  EXPECT_EQ(view.dialogs[0], (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_FALSE(wizard.RestartPending());
+  EXPECT_EQ(wizard.PageIndex(), kProgressPage);
+  const char* ignored =
+      "You have chosen not to erase the file/folder being used by Windows or another application when selected "
+      "Ignore Option.";
+  EXPECT_EQ(Progress().label17.text, ignored);
+  EXPECT_EQ(Progress().label17.colour, TextColour::Red);
+  wizard.Next();
+  EXPECT_EQ(view.dialogs.size(), 1u);
+  EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
+  EXPECT_EQ(Progress().label22.text, ignored);
+}
+
+TEST_F(PageFlowTest, RestartLaterSchedulesTheFilesAndLeavesFinishToEndTheProgram) {
+  view.userResult = UserResult::RestartLater;
+  RunOn({"C:\\D"});
+  wizard.Next();
+  EXPECT_EQ(view.scheduledLater, (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
+  EXPECT_EQ(Progress().label17.text, "Files which were not removeable will be removed on next startup!");
+  EXPECT_EQ(wizard.NextButton().caption, "&Finish >>");
+  EXPECT_FALSE(view.closed);
+  wizard.Next();
+  EXPECT_TRUE(view.closed);
+}
+
+TEST_F(PageFlowTest, RestartNowHandsTheFilesOnAndCloses) {
+  view.userResult = UserResult::RestartNow;
+  RunOn({"C:\\D"});
+  wizard.Next();
+  EXPECT_EQ(view.restartedNowWith, (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_TRUE(view.closed);
+  EXPECT_TRUE(wizard.CancelRequested());
+}
+
+TEST_F(PageFlowTest, EraseMoreItemsLeadsToTheEmptiedListPage) {
+  RunOn({"C:\\D\\a.txt"});
+  wizard.Next();
+  wizard.EraseMoreItems();
+  EXPECT_EQ(wizard.PageIndex(), kListPage);
+  ExpectButtons(true, "&Next >>", false);
+}
+
+TEST_F(PageFlowTest, ListCommandsSetNextFromTheRowCount) {
+  files.AddFolder("C:\\");
+  wizard.Next();
+  wizard.AddFiles("");
+  EXPECT_FALSE(wizard.NextButton().enabled);
+  wizard.AddFolder("C:\\");
+  wizard.AddFiles(std::string("C:\\D\0A.TXT", 10));
+  ASSERT_EQ(wizard.Items().Count(), 2);
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "c:\\d\\a.txt");
+  // A root's row has no name: Clear Item cannot remove it.
+  wizard.ClearItem(1);
+  wizard.ClearItem(0);
+  EXPECT_EQ(wizard.Items().Count(), 2);
+  wizard.ClearItem(2);
+  EXPECT_EQ(wizard.Items().Count(), 1);
+  EXPECT_TRUE(wizard.NextButton().enabled);
+  wizard.ClearList();
+  EXPECT_EQ(wizard.Items().Count(), 0);
+  EXPECT_FALSE(wizard.NextButton().enabled);
+}
+
+TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
+  testing_support::TempFolder folder;
+  const std::string listFile = folder / "ss1A.tmp";
+  {
+    std::ofstream out(listFile, std::ios::binary);
+    out << "C:\\A.txt\r\n\r\n \r\nC:\\Dir\r\nC:\\a.txt\r\nC:\\Dir\\b.txt";
+  }
+  fakes::FakeFileSystem files;
+  files.AddFile("C:\\a.txt", 1);
+  files.AddFolder("C:\\Dir");
+  files.AddFile("C:\\Dir\\b.txt", 1);
+  files.AddFile(listFile, 1);
+  fakes::RecordingEngine engine{files};
+  fakes::FakeRegistry registry;
+  fakes::RecordingView view;
+  Wizard wizard{view, files, engine, registry, {}};
+  wizard.Load(listFile);
+
+  ASSERT_EQ(wizard.Items().Count(), 3);
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "c:\\a.txt");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "c:\\dir");
+  EXPECT_EQ(view.messages.size(), 1u);  // the same path twice
+  EXPECT_EQ(wizard.Label27(), "You currently have (3) in your list to erase and wipe");
+  EXPECT_EQ(files.removals, (std::vector<std::string>{"delete " + listFile}));
+  EXPECT_EQ(wizard.Methods().Selected(), 1);
+}
+
+TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
+  EXPECT_EQ(ArgumentText("C:\\Tools\\qelwipe.exe C:\\Temp\\ss1.tmp"), "C:\\Temp\\ss1.tmp");
+  EXPECT_EQ(ArgumentText("\"C:\\My Tools\\qelwipe.exe\"   C:\\My Temp\\ss1.tmp "), "C:\\My Temp\\ss1.tmp ");
+  EXPECT_EQ(ArgumentText("qelwipe.exe"), "");
+  // An unreadable list deletes nothing.
+  fakes::FakeFileSystem files;
+  fakes::FakeRegistry registry;
+  fakes::RecordingView view;
+  FolderWalk walk{files, {}};
+  ItemsList items{files, registry, walk, view};
+  files.AddFile("C:\\no-such-list.tmp", 1);
+  GetCommandLine("C:\\no-such-list.tmp", items, files);
+  EXPECT_TRUE(files.removals.empty());
+}
+
+}  // namespace
+}  // namespace qelwipe
