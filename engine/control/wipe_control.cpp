@@ -91,7 +91,10 @@ STDMETHODIMP WipeControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPA
   if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
   const HRESULT hr = LoadTypeInfo();
   if (FAILED(hr)) return hr;
-  return DispInvoke(static_cast<IWipe*>(this), typeInfo_.get(), id, flags, params, result, exception, argumentError);
+  // The call may outlive the host's last reference (see Erase); so must the type information.
+  const ComPtr<IUnknown> keepAlive(Outer());
+  const ComPtr<ITypeInfo> info = typeInfo_;
+  return DispInvoke(static_cast<IWipe*>(this), info.get(), id, flags, params, result, exception, argumentError);
 }
 
 // --- IWipe -------------------------------------------------------------------
