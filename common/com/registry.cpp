@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include <objbase.h>
+
 namespace comkit {
 
 LSTATUS RegKey::Create(HKEY parent, const std::string& path, RegKey& key) {
@@ -20,6 +22,12 @@ LSTATUS RegKey::Open(HKEY parent, const std::string& path, REGSAM access, RegKey
 LSTATUS RegKey::SetString(const std::string& name, const std::string& value) {
   return RegSetValueExA(key_, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
                         reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+}
+
+std::string GuidText(REFGUID guid) {
+  wchar_t wide[40];
+  const int length = StringFromGUID2(guid, wide, 40);
+  return length > 0 ? std::string(wide, wide + length - 1) : std::string();  // plain ASCII
 }
 
 std::string Expand(std::string_view pattern, std::span<const Placeholder> placeholders) {

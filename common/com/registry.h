@@ -51,6 +51,9 @@ struct Placeholder {
   std::string text;
 };
 
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", as keys and values name classes and libraries.
+std::string GuidText(REFGUID guid);
+
 std::string Expand(std::string_view pattern, std::span<const Placeholder> placeholders);
 
 // Writes every entry below `root`; the first failure ends it.

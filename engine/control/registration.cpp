@@ -46,14 +46,8 @@ constexpr std::string_view kOwnedKeys[] = {kClassKey, "Vc.Wipe.1", "Vc.Wipe"};
 
 constexpr LCID kLibraryLocale = 0x0409;
 
-std::string GuidText(REFGUID guid) {
-  wchar_t wide[40];
-  const int length = StringFromGUID2(guid, wide, 40);
-  return length > 0 ? std::string(wide, wide + length - 1) : std::string();  // GUID text is plain ASCII
-}
-
 std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
-  return {{{"%CLSID%", GuidText(CLSID_Wipe)}, {"%LIBID%", GuidText(LIBID_VCLib)}, {"%MODULE%", std::move(modulePath)}}};
+  return {{{"%CLSID%", comkit::GuidText(CLSID_Wipe)}, {"%LIBID%", comkit::GuidText(LIBID_VCLib)}, {"%MODULE%", std::move(modulePath)}}};
 }
 
 HRESULT RegisterTypeLibrary() {

@@ -36,12 +36,6 @@ DornixModule::~DornixModule() {
   if (module) FreeLibrary(module);
 }
 
-std::string GuidText(REFGUID guid) {
-  wchar_t wide[40];
-  const int length = StringFromGUID2(guid, wide, 40);
-  return std::string(wide, wide + std::max(length - 1, 0));
-}
-
 namespace {
 
 void ListKey(HKEY key, const std::string& path, std::vector<std::string>& lines) {

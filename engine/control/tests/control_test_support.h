@@ -10,6 +10,7 @@
 
 #include "com_ptr.h"
 #include "dornix.h"
+#include "registry.h"
 
 namespace dornix_test {
 
@@ -35,7 +36,7 @@ struct Apartment {
   Apartment& operator=(const Apartment&) = delete;
 };
 
-std::string GuidText(REFGUID guid);
+using comkit::GuidText;
 
 // Every key and value below HKEY_CLASSES_ROOT\`path`, one line each, sorted:
 // "path" for a key, "path|name=value" for a string value ("@" is the default value).

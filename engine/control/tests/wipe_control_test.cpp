@@ -331,22 +331,6 @@ TEST_P(WipeControlTest, HostLettingGoOfTheControlDuringAReportEndsTheEraseSafely
   EXPECT_EQ(dll.canUnloadNow(), S_OK) << "the control outlived its last reference";
 }
 
-TEST_P(WipeControlTest, ReleasingTheControlReleasesItsSinks) {
-  RecordingSink sink(1, log);
-  ComPtr<IConnectionPointContainer> container;
-  ASSERT_EQ(wipe->Control()->QueryInterface(IID_IConnectionPointContainer, container.put_void()), S_OK);
-  ComPtr<IConnectionPoint> point;
-  ASSERT_EQ(container->FindConnectionPoint(DIID__IWipeEvents, point.put()), S_OK);
-  DWORD cookie = 0;
-  ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-  EXPECT_GT(sink.References(), 0u);
-  point.reset();
-  container.reset();
-  wipe->Drop();
-  EXPECT_EQ(sink.References(), 0u);
-  EXPECT_EQ(dll.canUnloadNow(), S_OK);
-}
-
 INSTANTIATE_TEST_SUITE_P(Bindings, WipeControlTest, testing::Values(Binding::Late, Binding::Early),
                          [](const testing::TestParamInfo<Binding>& info) {
                            return info.param == Binding::Late ? "LateBound" : "EarlyBound";
