@@ -6,6 +6,18 @@ namespace comkit {
 
 HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
+std::wstring ThisModulePath() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(ThisModule(), path, MAX_PATH);
+  return length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+std::string ThisModulePathAnsi() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(ThisModule(), path, MAX_PATH);
+  return length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
 namespace {
 
 class ClassFactory final : public ComObject<IClassFactory> {

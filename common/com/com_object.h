@@ -2,11 +2,13 @@
 // Reference counting, aggregation, interface tables and the class factory of an
 // in-process server, plus the module's count of live objects and locks.
 #include <windows.h>
+
 #include <objbase.h>
 #include <shlwapi.h>
 
 #include <atomic>
 #include <new>
+#include <string>
 
 namespace comkit {
 
@@ -29,8 +31,12 @@ struct ModuleRef {
   ~ModuleRef() { ModuleLock::Unlock(); }
 };
 
-// The module this code is linked into (the DLL, not the host program).
+// The module this code is linked into (the DLL, not the host program), and its
+// full path; the path is empty when it does not fit MAX_PATH, as a cut one would
+// name another file.
 HMODULE ThisModule();
+std::wstring ThisModulePath();
+std::string ThisModulePathAnsi();
 
 // Base of an object implementing `Interfaces`, which may be aggregated. Every
 // interface's IUnknown goes to the controlling unknown: the outer object when

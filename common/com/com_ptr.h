@@ -1,6 +1,7 @@
 #pragma once
 // Owning holders for COM interface pointers, BSTRs and VARIANTs.
 #include <windows.h>
+
 #include <oleauto.h>
 
 #include <cstddef>

@@ -1,5 +1,6 @@
 // The entry points of dornix.dll.
 #include <windows.h>
+
 #include <olectl.h>
 
 #include "com_object.h"

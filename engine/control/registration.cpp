@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "com_object.h"
+#include "com_ptr.h"
 #include "dornix.h"
 #include "registry.h"
 #include "wipe_control.h"
@@ -47,25 +49,24 @@ constexpr std::string_view kOwnedKeys[] = {kClassKey, "Vc.Wipe.1", "Vc.Wipe"};
 constexpr LCID kLibraryLocale = 0x0409;
 
 std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
-  return {{{"%CLSID%", comkit::GuidText(CLSID_Wipe)}, {"%LIBID%", comkit::GuidText(LIBID_VCLib)}, {"%MODULE%", std::move(modulePath)}}};
+  return {{{"%CLSID%", comkit::GuidText(CLSID_Wipe)},
+           {"%LIBID%", comkit::GuidText(LIBID_VCLib)},
+           {"%MODULE%", std::move(modulePath)}}};
 }
 
 HRESULT RegisterTypeLibrary() {
-  wchar_t module[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(comkit::ThisModule(), module, MAX_PATH);
-  if (length == 0 || length == MAX_PATH) return SELFREG_E_TYPELIB;
+  std::wstring module = comkit::ThisModulePath();
   comkit::ComPtr<ITypeLib> library;
-  if (FAILED(LoadTypeLibEx(module, REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
-  return SUCCEEDED(RegisterTypeLib(library.get(), module, nullptr)) ? S_OK : SELFREG_E_TYPELIB;
+  if (module.empty() || FAILED(LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
+  return SUCCEEDED(RegisterTypeLib(library.get(), module.data(), nullptr)) ? S_OK : SELFREG_E_TYPELIB;
 }
 
 }  // namespace
 
 HRESULT RegisterWipeControl() {
-  char module[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(comkit::ThisModule(), module, MAX_PATH);
-  if (length == 0 || length == MAX_PATH) return SELFREG_E_CLASS;  // a cut path would name another file
-  const auto placeholders = Placeholders(module);
+  std::string module = comkit::ThisModulePathAnsi();
+  if (module.empty()) return SELFREG_E_CLASS;
+  const auto placeholders = Placeholders(std::move(module));
 
   HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(kClassKey, placeholders));
   if (SUCCEEDED(hr)) hr = comkit::WriteEntries(HKEY_CLASSES_ROOT, kEntries, placeholders);

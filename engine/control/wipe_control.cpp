@@ -47,10 +47,9 @@ HRESULT WipeControl::LoadTypeInfo() {
   HRESULT hr = LoadRegTypeLib(LIBID_VCLib, 1, 0, 0x0409, library.put());
   if (FAILED(hr)) {
     // Not registered (yet): the library is embedded in this module.
-    wchar_t module[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(comkit::ThisModule(), module, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) return hr;
-    hr = LoadTypeLibEx(module, REGKIND_NONE, library.put());
+    const std::wstring module = comkit::ThisModulePath();
+    if (module.empty()) return hr;
+    hr = LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
     if (FAILED(hr)) return hr;
   }
   ComPtr<ITypeInfo> info;

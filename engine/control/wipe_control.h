@@ -3,6 +3,7 @@
 // core, OnProgress goes to every connected _IWipeEvents sink, and the OLE control
 // interfaces give a container what it asks of an object that is invisible at run time.
 #include <windows.h>
+
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -20,8 +21,8 @@
 namespace dornix {
 
 inline constexpr DWORD kWipeMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME |
-                                         OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT |
-                                         OLEMISC_CANTLINKINSIDE | OLEMISC_RECOMPOSEONRESIZE;
+                                         OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_INSIDEOUT | OLEMISC_CANTLINKINSIDE |
+                                         OLEMISC_RECOMPOSEONRESIZE;
 
 class WipeControl final
     : public comkit::ComObject<IWipe, IConnectionPointContainer, IViewObjectEx, IOleInPlaceObjectWindowless,
@@ -67,8 +68,8 @@ class WipeControl final
   STDMETHODIMP GetViewStatus(DWORD* status) override;
   STDMETHODIMP QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT point, LONG closeHint, DWORD* result) override;
   STDMETHODIMP QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT rect, LONG closeHint, DWORD* result) override;
-  STDMETHODIMP GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, HDC targetDc,
-                                DVEXTENTINFO* info, LPSIZEL size) override;
+  STDMETHODIMP GetNaturalExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, HDC targetDc, DVEXTENTINFO* info,
+                                LPSIZEL size) override;
 
   // IOleWindow, IOleInPlaceObject, IOleInPlaceObjectWindowless, IOleInPlaceActiveObject
   STDMETHODIMP GetWindow(HWND* window) override;

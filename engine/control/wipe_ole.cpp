@@ -188,8 +188,7 @@ STDMETHODIMP WipeControl::SetHostNames(LPCOLESTR, LPCOLESTR) { return S_OK; }
 
 STDMETHODIMP WipeControl::Close(DWORD saveOption) {
   InPlaceDeactivate();
-  if (dirty_ && site_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE))
-    site_->SaveObject();
+  if (dirty_ && site_ && (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) site_->SaveObject();
   if (oleAdvise_) oleAdvise_->SendOnClose();
   return S_OK;
 }

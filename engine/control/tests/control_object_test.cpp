@@ -2,7 +2,6 @@
 // own class factory: lifetime, aggregation, the OLE interfaces, persistence,
 // design-time drawing and the embedded type library.
 #include <gtest/gtest.h>
-
 #include <ocidl.h>
 #include <olectl.h>
 
@@ -17,9 +16,7 @@ using comkit::ComPtr;
 
 class ControlObjectTest : public testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_EQ(dll.getClassObject(CLSID_Wipe, IID_IClassFactory, factory.put_void()), S_OK);
-  }
+  void SetUp() override { ASSERT_EQ(dll.getClassObject(CLSID_Wipe, IID_IClassFactory, factory.put_void()), S_OK); }
 
   template <class T>
   ComPtr<T> Create(REFIID iid = __uuidof(T)) {
@@ -95,10 +92,20 @@ TEST_F(ControlObjectTest, CanBeAggregated) {
 
 TEST_F(ControlObjectTest, AnswersAsAWindowlessControlWithOneEventSource) {
   const ComPtr<IUnknown> control = Create<IUnknown>();
-  const IID* interfaces[] = {&IID_IWipe, &IID_IDispatch, &IID_IConnectionPointContainer, &IID_IViewObjectEx,
-                             &IID_IViewObject2, &IID_IViewObject, &IID_IOleInPlaceObjectWindowless,
-                             &IID_IOleInPlaceObject, &IID_IOleWindow, &IID_IOleInPlaceActiveObject,
-                             &IID_IOleControl, &IID_IOleObject, &IID_IPersistStreamInit, &IID_IPersist};
+  const IID* interfaces[] = {&IID_IWipe,
+                             &IID_IDispatch,
+                             &IID_IConnectionPointContainer,
+                             &IID_IViewObjectEx,
+                             &IID_IViewObject2,
+                             &IID_IViewObject,
+                             &IID_IOleInPlaceObjectWindowless,
+                             &IID_IOleInPlaceObject,
+                             &IID_IOleWindow,
+                             &IID_IOleInPlaceActiveObject,
+                             &IID_IOleControl,
+                             &IID_IOleObject,
+                             &IID_IPersistStreamInit,
+                             &IID_IPersist};
   for (const IID* iid : interfaces) {
     ComPtr<IUnknown> answer, identity;
     ASSERT_EQ(control->QueryInterface(*iid, answer.put_void()), S_OK) << GuidText(*iid);

@@ -46,8 +46,9 @@ void ListKey(HKEY key, const std::string& path, std::vector<std::string>& lines)
     DWORD nameSize = sizeof name, dataSize = sizeof data, type = 0;
     if (RegEnumValueA(key, index, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
     const std::string shown = nameSize ? std::string(name, nameSize) : "@";
-    std::string value = type == REG_SZ ? std::string(reinterpret_cast<char*>(data), strnlen(reinterpret_cast<char*>(data), dataSize))
-                                       : "<type " + std::to_string(type) + ">";
+    std::string value =
+        type == REG_SZ ? std::string(reinterpret_cast<char*>(data), strnlen(reinterpret_cast<char*>(data), dataSize))
+                       : "<type " + std::to_string(type) + ">";
     lines.push_back(path + "|" + shown + "=" + value);
   }
   for (DWORD index = 0;; ++index) {
@@ -55,7 +56,8 @@ void ListKey(HKEY key, const std::string& path, std::vector<std::string>& lines)
     if (RegEnumKeyExA(key, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     const std::string child(name, nameSize);
     comkit::RegKey sub;
-    if (comkit::RegKey::Open(key, child, KEY_READ, sub) == ERROR_SUCCESS) ListKey(sub.get(), path + "\\" + child, lines);
+    if (comkit::RegKey::Open(key, child, KEY_READ, sub) == ERROR_SUCCESS)
+      ListKey(sub.get(), path + "\\" + child, lines);
   }
 }
 

@@ -2,6 +2,7 @@
 // Test helpers for dornix.dll: the module's entry points, a COM apartment, an
 // event sink that records what reaches it, and registry listings.
 #include <windows.h>
+
 #include <ocidl.h>
 
 #include <functional>
@@ -57,8 +58,8 @@ class RecordingSink final : public IDispatch {
   RecordingSink(int id, std::vector<Report>& log) : id_(id), log_(log) {}
   ~RecordingSink();
 
-  HRESULT answer = S_OK;              // what Invoke returns
-  std::function<void()> onReport;     // run inside each report, after logging
+  HRESULT answer = S_OK;           // what Invoke returns
+  std::function<void()> onReport;  // run inside each report, after logging
   ULONG References() const { return refs_; }
 
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
@@ -67,8 +68,8 @@ class RecordingSink final : public IDispatch {
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
   STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override;
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO*, UINT*) override;
+  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                      UINT*) override;
 
  private:
   int id_;

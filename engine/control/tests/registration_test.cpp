@@ -1,9 +1,8 @@
 // Self-registration of dornix.dll in the test prefix's registry.
-#include "control_test_support.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "control_test_support.h"
 #include "registry.h"
 
 namespace dornix_test {
@@ -48,10 +47,12 @@ class RegistrationTest : public testing::Test {
   void ExpectRegistered() const {
     EXPECT_THAT(RegistryTree(classKey), UnorderedElementsAreArray(ExpectedClassKey()));
     EXPECT_THAT(RegistryTree("Vc.Wipe.1"),
-                ElementsAreArray(std::vector<std::string>{"Vc.Wipe.1", "Vc.Wipe.1\\CLSID", "Vc.Wipe.1\\CLSID|@=" + clsid, "Vc.Wipe.1|@=Wipe Class"}));
+                ElementsAreArray(std::vector<std::string>{"Vc.Wipe.1", "Vc.Wipe.1\\CLSID",
+                                                          "Vc.Wipe.1\\CLSID|@=" + clsid, "Vc.Wipe.1|@=Wipe Class"}));
     EXPECT_THAT(RegistryTree("Vc.Wipe"),
-                ElementsAreArray(std::vector<std::string>{"Vc.Wipe", "Vc.Wipe\\CLSID", "Vc.Wipe\\CLSID|@=" + clsid, "Vc.Wipe\\CurVer",
-                                  "Vc.Wipe\\CurVer|@=Vc.Wipe.1", "Vc.Wipe|@=Wipe Class"}));
+                ElementsAreArray(std::vector<std::string>{"Vc.Wipe", "Vc.Wipe\\CLSID", "Vc.Wipe\\CLSID|@=" + clsid,
+                                                          "Vc.Wipe\\CurVer", "Vc.Wipe\\CurVer|@=Vc.Wipe.1",
+                                                          "Vc.Wipe|@=Wipe Class"}));
     // The type library is registered at the module's own path.
     BSTR path = nullptr;
     ASSERT_EQ(QueryPathOfRegTypeLib(LIBID_VCLib, 1, 0, 0x0409, &path), S_OK);

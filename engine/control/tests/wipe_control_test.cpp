@@ -97,8 +97,7 @@ class LateBound final : public Driver {
     DISPPARAMS params{arguments.data(), flags == DISPATCH_PROPERTYPUT ? &put : nullptr,
                       static_cast<UINT>(arguments.size()), flags == DISPATCH_PROPERTYPUT ? 1u : 0u};
     UniqueVariant result;
-    EXPECT_EQ(control_->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), nullptr,
-                               nullptr),
+    EXPECT_EQ(control_->Invoke(Id(name), IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.get(), nullptr, nullptr),
               S_OK)
         << "calling " << name;
     if ((*result).vt == VT_EMPTY) return 0;
@@ -148,8 +147,7 @@ class EarlyBound final : public Driver {
     return Result(path, [&](BSTR name, int* result) { return control_->FastWipeFile(name, s, result); });
   }
   int GovermentWipeFile(const std::string& path, BYTE s1, BYTE s2, BYTE s3) override {
-    return Result(path,
-                  [&](BSTR name, int* result) { return control_->GovermentWipeFile(name, s1, s2, s3, result); });
+    return Result(path, [&](BSTR name, int* result) { return control_->GovermentWipeFile(name, s1, s2, s3, result); });
   }
 
  private:
