@@ -225,6 +225,25 @@ TEST_F(ControlObjectTest, DrawsItsRectangleAndLabelAroundTheCentre) {
   DeleteDC(dc);
 }
 
+// What installers and toolboxes read from the module without running it.
+TEST_F(ControlObjectTest, ModuleAnnouncesSelfRegistrationAndCarriesItsToolboxBitmap) {
+  DWORD ignored = 0;
+  std::vector<BYTE> version(GetFileVersionInfoSizeA(dll.path.c_str(), &ignored));
+  ASSERT_FALSE(version.empty());
+  ASSERT_TRUE(GetFileVersionInfoA(dll.path.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+  void* value = nullptr;
+  UINT length = 0;
+  EXPECT_TRUE(VerQueryValueA(version.data(), "\\StringFileInfo\\040904B0\\OLESelfRegister", &value, &length));
+
+  const HRSRC found = FindResourceA(dll.module, MAKEINTRESOURCEA(101), RT_BITMAP);
+  ASSERT_NE(found, nullptr);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(dll.module, found)));
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->biWidth, 16);
+  EXPECT_EQ(header->biHeight, 16);
+  EXPECT_EQ(header->biBitCount, 4);
+}
+
 // What the wizard and any late-binding client rely on in the type library.
 TEST_F(ControlObjectTest, EmbeddedTypeLibraryDescribesTheSurface) {
   ComPtr<ITypeLib> library;
