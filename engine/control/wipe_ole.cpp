@@ -119,11 +119,9 @@ HRESULT WipeControl::ActivateInPlace(IOleClientSite* site) {
   ComPtr<IOleInPlaceFrame> frame;
   ComPtr<IOleInPlaceUIWindow> document;
   RECT clip{};
-  OLEINPLACEFRAMEINFO frameInfo{};
+  OLEINPLACEFRAMEINFO frameInfo{};  // the accelerators in it stay the container's
   frameInfo.cb = sizeof frameInfo;
-  if (SUCCEEDED(windowless->GetWindowContext(frame.put(), document.put(), &position_, &clip, &frameInfo)) &&
-      frameInfo.haccel)
-    DestroyAcceleratorTable(frameInfo.haccel);
+  windowless->GetWindowContext(frame.put(), document.put(), &position_, &clip, &frameInfo);
   inPlaceSite_ = ComPtr<IOleInPlaceSite>(windowless.get());
   return S_OK;
 }
@@ -211,7 +209,6 @@ STDMETHODIMP WipeControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
   switch (verb) {
     case OLEIVERB_PRIMARY:
     case OLEIVERB_SHOW:
-    case OLEIVERB_OPEN:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE: {
       const HRESULT hr = ActivateInPlace(site ? site : site_.get());
