@@ -79,6 +79,7 @@ std::size_t Avx2Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& state)
   const __m256i increment = _mm256_set1_epi32(static_cast<int>(kStep.increment));
   const __m256i mask = _mm256_set1_epi32(static_cast<int>(kPairMask));
   for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
+#pragma GCC unroll 4
     for (std::size_t g = 0; g < kGroups; ++g) {
       const __m256i words = _mm256_blend_epi16(_mm256_srli_epi32(even[g], 16), odd[g], 0xAA);
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * g), _mm256_and_si256(words, mask));
@@ -102,10 +103,12 @@ std::size_t Avx2Letters(std::uint8_t* out, std::size_t size, std::uint32_t& stat
   const __m256i multiplier = _mm256_set1_epi32(static_cast<int>(kStep.multiplier));
   const __m256i increment = _mm256_set1_epi32(static_cast<int>(kStep.increment));
   for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
+#pragma GCC unroll 4
     for (std::size_t g = 0; g < kGroups; ++g) {
       const __m256i index = _mm256_or_si256(_mm256_or_si256(ByteTwo8(lanes[g][0], 0), ByteTwo8(lanes[g][1], 1)),
                                             _mm256_or_si256(ByteTwo8(lanes[g][2], 2), ByteTwo8(lanes[g][3], 3)));
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * g), Letter32(index));
+#pragma GCC unroll 4
       for (auto& v : lanes[g]) v = Advance8(v, multiplier, increment);
     }
   state = generator::JumpOf(blocks * kDraws)(state);
@@ -178,6 +181,7 @@ std::size_t Avx512Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& stat
   const __m512i increment = _mm512_set1_epi32(static_cast<int>(kStep.increment));
   const __m512i mask = _mm512_set1_epi32(static_cast<int>(kPairMask));
   for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
+#pragma GCC unroll 4
     for (std::size_t g = 0; g < kGroups; ++g) {
       const __m512i words = _mm512_mask_blend_epi16(0xAAAAAAAAu, _mm512_srli_epi32(even[g], 16), odd[g]);
       _mm512_storeu_si512(out + 64 * g, _mm512_and_si512(words, mask));

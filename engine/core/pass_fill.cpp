@@ -133,19 +133,27 @@ namespace kernels {
 // Eight lanes in plain integers: independent multiplies the compiler can overlap.
 constexpr std::size_t kPortableLanes = 8;
 
+// Byte by byte, in an order that compilers merge into one store on little-endian machines.
+inline void StoreLittleEndian(std::uint8_t* out, std::uint64_t value) {
+#pragma GCC unroll 8
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
 std::size_t PortablePairs(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
   constexpr std::size_t kBlock = 2 * kPortableLanes;
   const std::size_t blocks = size / kBlock;
   std::uint32_t lanes[kPortableLanes];
   DrawStates(state, lanes, kPortableLanes);
   constexpr generator::Jump kStep = generator::JumpOf(kPortableLanes);
-  for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
+  for (std::size_t block = 0; block < blocks; ++block, out += kBlock) {
+    std::uint64_t words[kPortableLanes / 4] = {};
+#pragma GCC unroll 8
     for (std::size_t lane = 0; lane < kPortableLanes; ++lane) {
-      const std::uint32_t draw = generator::Output(lanes[lane]);
-      out[2 * lane] = static_cast<std::uint8_t>(draw);
-      out[2 * lane + 1] = static_cast<std::uint8_t>(draw >> 8);
+      words[lane / 4] |= std::uint64_t{generator::Output(lanes[lane])} << (16 * (lane % 4));
       lanes[lane] = kStep(lanes[lane]);
     }
+    for (std::size_t i = 0; i < kPortableLanes / 4; ++i) StoreLittleEndian(out + 8 * i, words[i]);
+  }
   state = generator::JumpOf(blocks * kPortableLanes)(state);
   return blocks * kBlock;
 }
@@ -155,11 +163,15 @@ std::size_t PortableLetters(std::uint8_t* out, std::size_t size, std::uint32_t& 
   std::uint32_t lanes[kPortableLanes];
   DrawStates(state, lanes, kPortableLanes);
   constexpr generator::Jump kStep = generator::JumpOf(kPortableLanes);
-  for (std::size_t block = 0; block < blocks; ++block, out += kPortableLanes)
+  for (std::size_t block = 0; block < blocks; ++block, out += kPortableLanes) {
+    std::uint8_t bytes[kPortableLanes];
+#pragma GCC unroll 8
     for (std::size_t lane = 0; lane < kPortableLanes; ++lane) {
-      out[lane] = kLetters[(lanes[lane] >> 16) & 0xFF];
+      bytes[lane] = kLetters[(lanes[lane] >> 16) & 0xFF];
       lanes[lane] = kStep(lanes[lane]);
     }
+    std::memcpy(out, bytes, kPortableLanes);
+  }
   state = generator::JumpOf(blocks * kPortableLanes)(state);
   return blocks * kPortableLanes;
 }
