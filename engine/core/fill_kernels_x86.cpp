@@ -19,12 +19,8 @@ struct Gathered {
 
 // A pairs block: draw d's two bytes sit at 2d. The even draws of a 32-bit group come
 // from one vector, the odd ones from another, so one word blend interleaves them.
-// A letters block: byte-shuffling four vectors into the four bytes of each dword
-// puts draw 4j + k from lane j of vector k.
-
+// A letters block: byte k of dword j is the draw in lane j of vector k (draw 4j + k).
 constexpr std::uint32_t kPairMask = 0x7FFF7FFF;
-// Within each dword of vector k, the state's byte 2 (the draw's low byte) goes to byte k.
-constexpr std::uint32_t ByteTwoTo(int k) { return (0x80808080u & ~(0xFFu << (8 * k))); }
 
 }  // namespace
 
@@ -43,13 +39,12 @@ inline __m256i Advance8(__m256i lanes, __m256i multiplier, __m256i increment) {
   return _mm256_add_epi32(_mm256_mullo_epi32(lanes, multiplier), increment);
 }
 
-// Byte k of every dword of `lanes` becomes the state's byte 2; the rest zero.
-inline __m256i ByteTwo8(__m256i lanes, int k) {
-  std::uint32_t control[4];
-  for (int j = 0; j < 4; ++j) control[j] = ByteTwoTo(k) | ((4u * j + 2) << (8 * k));
-  const __m128i half = _mm_setr_epi32(static_cast<int>(control[0]), static_cast<int>(control[1]),
-                                      static_cast<int>(control[2]), static_cast<int>(control[3]));
-  return _mm256_shuffle_epi8(lanes, _mm256_broadcastsi128_si256(half));
+// The draws' low bytes (the states' byte 2) of four vectors: byte k of dword j from
+// lane j of vector k. Word blends gather bytes 0 and 2, a byte blend merges them.
+inline __m256i Indexes32(const __m256i (&lanes)[4]) {
+  const __m256i even = _mm256_blend_epi16(_mm256_srli_epi32(lanes[0], 16), lanes[2], 0xAA);
+  const __m256i odd = _mm256_blend_epi16(_mm256_srli_epi32(lanes[1], 8), _mm256_slli_epi32(lanes[3], 8), 0xAA);
+  return _mm256_blendv_epi8(even, odd, _mm256_set1_epi32(static_cast<int>(0xFF00FF00u)));
 }
 
 // Table entry i is letter i mod 52 (208 = 4 * 52, so entries 208.. start again).
@@ -105,9 +100,7 @@ std::size_t Avx2Letters(std::uint8_t* out, std::size_t size, std::uint32_t& stat
   for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
 #pragma GCC unroll 4
     for (std::size_t g = 0; g < kGroups; ++g) {
-      const __m256i index = _mm256_or_si256(_mm256_or_si256(ByteTwo8(lanes[g][0], 0), ByteTwo8(lanes[g][1], 1)),
-                                            _mm256_or_si256(ByteTwo8(lanes[g][2], 2), ByteTwo8(lanes[g][3], 3)));
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * g), Letter32(index));
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * g), Letter32(Indexes32(lanes[g])));
 #pragma GCC unroll 4
       for (auto& v : lanes[g]) v = Advance8(v, multiplier, increment);
     }
@@ -135,18 +128,14 @@ inline __m512i Advance16(__m512i lanes, __m512i multiplier, __m512i increment) {
   return _mm512_add_epi32(_mm512_mullo_epi32(lanes, multiplier), increment);
 }
 
-inline __m512i ByteTwo16(__m512i lanes, int k) {
-  std::uint32_t control[4];
-  for (int j = 0; j < 4; ++j) control[j] = ByteTwoTo(k) | ((4u * j + 2) << (8 * k));
-  return _mm512_shuffle_epi8(lanes, _mm512_setr4_epi32(static_cast<int>(control[0]), static_cast<int>(control[1]),
-                                                       static_cast<int>(control[2]), static_cast<int>(control[3])));
-}
-
-// The draws' low bytes of four vectors, draw 4j + k from lane j of vector k.
+// As Indexes32, in 512 bits.
 inline __m512i Indexes64(const __m512i (&lanes)[4]) {
-  const __m512i three = _mm512_ternarylogic_epi32(ByteTwo16(lanes[0], 0), ByteTwo16(lanes[1], 1),
-                                                  ByteTwo16(lanes[2], 2), 0xFE);  // a | b | c
-  return _mm512_or_si512(three, ByteTwo16(lanes[3], 3));
+  constexpr __mmask32 kHighWords = 0xAAAAAAAAu;
+  constexpr __mmask64 kOddBytes = 0xAAAAAAAAAAAAAAAAull;
+  const __m512i even = _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[0], 16), lanes[2]);
+  const __m512i odd =
+      _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[1], 8), _mm512_slli_epi32(lanes[3], 8));
+  return _mm512_mask_blend_epi8(kOddBytes, even, odd);
 }
 
 namespace bw {
