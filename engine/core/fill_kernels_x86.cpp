@@ -8,19 +8,21 @@
 namespace dornix::kernels {
 namespace {
 
-// Lane j of the result holds states[first + stride * j].
+// Every `stride`-th state, as the lanes of one vector.
 template <std::size_t Lanes>
-struct Gathered {
+struct Strided {
   std::uint32_t lanes[Lanes];
-  Gathered(const std::uint32_t* states, std::size_t first, std::size_t stride) {
-    for (std::size_t j = 0; j < Lanes; ++j) lanes[j] = states[first + stride * j];
+  Strided(const std::uint32_t* states, std::size_t stride) {
+    for (std::size_t j = 0; j < Lanes; ++j) lanes[j] = states[stride * j];
   }
 };
 
-// A pairs block: draw d's two bytes sit at 2d. The even draws of a 32-bit group come
-// from one vector, the odd ones from another, so one word blend interleaves them.
-// A letters block: byte k of dword j is the draw in lane j of vector k (draw 4j + k).
+// Pairs: a group is two vectors, the even draws and the odd ones; a word blend puts
+// each draw's output (the state's high half) in place, a mask clears bit 15.
+// Letters: a group is four vectors; their states' byte 2 (the draw's low byte) goes
+// to bytes 0 to 3 of each dword, then through the letter table.
 constexpr std::uint32_t kPairMask = 0x7FFF7FFF;
+constexpr std::uint32_t kOddBytes = 0xFF00FF00;
 
 }  // namespace
 
@@ -28,84 +30,49 @@ constexpr std::uint32_t kPairMask = 0x7FFF7FFF;
 #pragma GCC target("avx2")
 
 namespace {
-constexpr std::size_t kAvx2Lanes = 8;
-
-inline __m256i Load8(const std::uint32_t* states, std::size_t first, std::size_t stride) {
-  const Gathered<kAvx2Lanes> g(states, first, stride);
-  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(g.lanes));
+namespace avx2 {
+using Vec = __m256i;
+constexpr std::size_t kLanes = 8;
+inline Vec Load(const std::uint32_t* states, std::size_t stride) {
+  const Strided<kLanes> s(states, stride);
+  return _mm256_loadu_si256(reinterpret_cast<const Vec*>(s.lanes));
 }
-
-inline __m256i Advance8(__m256i lanes, __m256i multiplier, __m256i increment) {
+inline Vec Broadcast(std::uint32_t value) { return _mm256_set1_epi32(static_cast<int>(value)); }
+inline Vec Advance(Vec lanes, Vec multiplier, Vec increment) {
   return _mm256_add_epi32(_mm256_mullo_epi32(lanes, multiplier), increment);
 }
+inline void Store(std::uint8_t* out, Vec bytes) { _mm256_storeu_si256(reinterpret_cast<Vec*>(out), bytes); }
+#include "fill_kernels_lanes.inc"
 
-// The draws' low bytes (the states' byte 2) of four vectors: byte k of dword j from
-// lane j of vector k. Word blends gather bytes 0 and 2, a byte blend merges them.
-inline __m256i Indexes32(const __m256i (&lanes)[4]) {
-  const __m256i even = _mm256_blend_epi16(_mm256_srli_epi32(lanes[0], 16), lanes[2], 0xAA);
-  const __m256i odd = _mm256_blend_epi16(_mm256_srli_epi32(lanes[1], 8), _mm256_slli_epi32(lanes[3], 8), 0xAA);
-  return _mm256_blendv_epi8(even, odd, _mm256_set1_epi32(static_cast<int>(0xFF00FF00u)));
-}
+struct Pairs {
+  Vec operator()(const Vec (&lanes)[2]) const {
+    return _mm256_and_si256(_mm256_blend_epi16(_mm256_srli_epi32(lanes[0], 16), lanes[1], 0xAA), Broadcast(kPairMask));
+  }
+};
 
-// Table entry i is letter i mod 52 (208 = 4 * 52, so entries 208.. start again).
-inline __m256i Letter32(__m256i index) {
-  __m256i x = _mm256_min_epu8(index, _mm256_sub_epi8(index, _mm256_set1_epi8(static_cast<char>(208))));
-  x = _mm256_min_epu8(x, _mm256_sub_epi8(x, _mm256_set1_epi8(104)));
-  x = _mm256_min_epu8(x, _mm256_sub_epi8(x, _mm256_set1_epi8(52)));
-  const __m256i upper = _mm256_cmpgt_epi8(x, _mm256_set1_epi8(25));
-  return _mm256_sub_epi8(_mm256_add_epi8(x, _mm256_set1_epi8('a')),
-                         _mm256_and_si256(upper, _mm256_set1_epi8('a' - 'A' + 26)));
-}
+struct Letters {
+  Vec operator()(const Vec (&lanes)[4]) const {
+    // Word blends gather bytes 0 and 2, a byte blend merges them.
+    const Vec even = _mm256_blend_epi16(_mm256_srli_epi32(lanes[0], 16), lanes[2], 0xAA);
+    const Vec odd = _mm256_blend_epi16(_mm256_srli_epi32(lanes[1], 8), _mm256_slli_epi32(lanes[3], 8), 0xAA);
+    const Vec index = _mm256_blendv_epi8(even, odd, Broadcast(kOddBytes));
+    // Entry i of the table is letter i mod 52 (208 = 4 * 52: the last 48 start again).
+    Vec x = _mm256_min_epu8(index, _mm256_sub_epi8(index, _mm256_set1_epi8(static_cast<char>(208))));
+    x = _mm256_min_epu8(x, _mm256_sub_epi8(x, _mm256_set1_epi8(104)));
+    x = _mm256_min_epu8(x, _mm256_sub_epi8(x, _mm256_set1_epi8(52)));
+    const Vec upper = _mm256_cmpgt_epi8(x, _mm256_set1_epi8(25));
+    return _mm256_sub_epi8(_mm256_add_epi8(x, _mm256_set1_epi8('a')),
+                           _mm256_and_si256(upper, _mm256_set1_epi8('a' - 'A' + 26)));
+  }
+};
+}  // namespace avx2
 }  // namespace
 
 std::size_t Avx2Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  constexpr std::size_t kGroups = 4, kDraws = kGroups * 2 * kAvx2Lanes, kBlock = 2 * kDraws;
-  const std::size_t blocks = size / kBlock;
-  if (blocks == 0) return 0;
-  std::uint32_t states[kDraws];
-  DrawStates(state, states, kDraws);
-  __m256i even[kGroups], odd[kGroups];
-  for (std::size_t g = 0; g < kGroups; ++g) {
-    even[g] = Load8(states, 16 * g, 2);
-    odd[g] = Load8(states, 16 * g + 1, 2);
-  }
-  constexpr generator::Jump kStep = generator::JumpOf(kDraws);
-  const __m256i multiplier = _mm256_set1_epi32(static_cast<int>(kStep.multiplier));
-  const __m256i increment = _mm256_set1_epi32(static_cast<int>(kStep.increment));
-  const __m256i mask = _mm256_set1_epi32(static_cast<int>(kPairMask));
-  for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
-#pragma GCC unroll 4
-    for (std::size_t g = 0; g < kGroups; ++g) {
-      const __m256i words = _mm256_blend_epi16(_mm256_srli_epi32(even[g], 16), odd[g], 0xAA);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * g), _mm256_and_si256(words, mask));
-      even[g] = Advance8(even[g], multiplier, increment);
-      odd[g] = Advance8(odd[g], multiplier, increment);
-    }
-  state = generator::JumpOf(blocks * kDraws)(state);
-  return blocks * kBlock;
+  return avx2::RunLanes<2>(out, size, state, avx2::Pairs());
 }
-
 std::size_t Avx2Letters(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  constexpr std::size_t kGroups = 2, kDraws = kGroups * 4 * kAvx2Lanes, kBlock = kDraws;
-  const std::size_t blocks = size / kBlock;
-  if (blocks == 0) return 0;
-  std::uint32_t states[kDraws];
-  DrawStates(state, states, kDraws);
-  __m256i lanes[kGroups][4];
-  for (std::size_t g = 0; g < kGroups; ++g)
-    for (std::size_t k = 0; k < 4; ++k) lanes[g][k] = Load8(states, 32 * g + k, 4);
-  constexpr generator::Jump kStep = generator::JumpOf(kDraws);
-  const __m256i multiplier = _mm256_set1_epi32(static_cast<int>(kStep.multiplier));
-  const __m256i increment = _mm256_set1_epi32(static_cast<int>(kStep.increment));
-  for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
-#pragma GCC unroll 4
-    for (std::size_t g = 0; g < kGroups; ++g) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * g), Letter32(Indexes32(lanes[g])));
-#pragma GCC unroll 4
-      for (auto& v : lanes[g]) v = Advance8(v, multiplier, increment);
-    }
-  state = generator::JumpOf(blocks * kDraws)(state);
-  return blocks * kBlock;
+  return avx2::RunLanes<4>(out, size, state, avx2::Letters());
 }
 
 #pragma GCC pop_options
@@ -117,72 +84,55 @@ std::size_t Avx2Letters(std::uint8_t* out, std::size_t size, std::uint32_t& stat
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 
 namespace {
-constexpr std::size_t kAvx512Lanes = 16;
-
-inline __m512i Load16(const std::uint32_t* states, std::size_t first, std::size_t stride) {
-  const Gathered<kAvx512Lanes> g(states, first, stride);
-  return _mm512_loadu_si512(g.lanes);
+namespace avx512 {
+using Vec = __m512i;
+constexpr std::size_t kLanes = 16;
+inline Vec Load(const std::uint32_t* states, std::size_t stride) {
+  const Strided<kLanes> s(states, stride);
+  return _mm512_loadu_si512(s.lanes);
 }
-
-inline __m512i Advance16(__m512i lanes, __m512i multiplier, __m512i increment) {
+inline Vec Broadcast(std::uint32_t value) { return _mm512_set1_epi32(static_cast<int>(value)); }
+inline Vec Advance(Vec lanes, Vec multiplier, Vec increment) {
   return _mm512_add_epi32(_mm512_mullo_epi32(lanes, multiplier), increment);
 }
+inline void Store(std::uint8_t* out, Vec bytes) { _mm512_storeu_si512(out, bytes); }
+#include "fill_kernels_lanes.inc"
 
-// As Indexes32, in 512 bits.
-inline __m512i Indexes64(const __m512i (&lanes)[4]) {
-  constexpr __mmask32 kHighWords = 0xAAAAAAAAu;
-  constexpr __mmask64 kOddBytes = 0xAAAAAAAAAAAAAAAAull;
-  const __m512i even = _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[0], 16), lanes[2]);
-  const __m512i odd =
-      _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[1], 8), _mm512_slli_epi32(lanes[3], 8));
-  return _mm512_mask_blend_epi8(kOddBytes, even, odd);
+constexpr __mmask32 kHighWords = 0xAAAAAAAAu;
+
+struct Pairs {
+  Vec operator()(const Vec (&lanes)[2]) const {
+    return _mm512_and_si512(_mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[0], 16), lanes[1]),
+                            Broadcast(kPairMask));
+  }
+};
+
+// The draws' low bytes of a letters group, as in the 256-bit form.
+inline Vec LetterIndexes(const Vec (&lanes)[4]) {
+  const Vec even = _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[0], 16), lanes[2]);
+  const Vec odd = _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[1], 8), _mm512_slli_epi32(lanes[3], 8));
+  return _mm512_mask_blend_epi8(0xAAAAAAAAAAAAAAAAull, even, odd);
 }
 
-namespace bw {
-// Table entry i is letter i mod 52, as in the 256-bit form.
-struct LetterLookup {
-  __m512i operator()(__m512i index) const {
-    __m512i x = _mm512_min_epu8(index, _mm512_sub_epi8(index, _mm512_set1_epi8(static_cast<char>(208))));
+struct Letters {
+  Vec operator()(const Vec (&lanes)[4]) const {
+    const Vec index = LetterIndexes(lanes);
+    Vec x = _mm512_min_epu8(index, _mm512_sub_epi8(index, _mm512_set1_epi8(static_cast<char>(208))));
     x = _mm512_min_epu8(x, _mm512_sub_epi8(x, _mm512_set1_epi8(104)));
     x = _mm512_min_epu8(x, _mm512_sub_epi8(x, _mm512_set1_epi8(52)));
     const __mmask64 upper = _mm512_cmpgt_epi8_mask(x, _mm512_set1_epi8(25));
-    const __m512i lower = _mm512_add_epi8(x, _mm512_set1_epi8('a'));
+    const Vec lower = _mm512_add_epi8(x, _mm512_set1_epi8('a'));
     return _mm512_mask_sub_epi8(lower, upper, lower, _mm512_set1_epi8('a' - 'A' + 26));
   }
 };
-#include "fill_kernels_avx512_letters.inc"
-}  // namespace bw
+}  // namespace avx512
 }  // namespace
 
 std::size_t Avx512Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  constexpr std::size_t kGroups = 4, kDraws = kGroups * 2 * kAvx512Lanes, kBlock = 2 * kDraws;
-  const std::size_t blocks = size / kBlock;
-  if (blocks == 0) return 0;
-  std::uint32_t states[kDraws];
-  DrawStates(state, states, kDraws);
-  __m512i even[kGroups], odd[kGroups];
-  for (std::size_t g = 0; g < kGroups; ++g) {
-    even[g] = Load16(states, 32 * g, 2);
-    odd[g] = Load16(states, 32 * g + 1, 2);
-  }
-  constexpr generator::Jump kStep = generator::JumpOf(kDraws);
-  const __m512i multiplier = _mm512_set1_epi32(static_cast<int>(kStep.multiplier));
-  const __m512i increment = _mm512_set1_epi32(static_cast<int>(kStep.increment));
-  const __m512i mask = _mm512_set1_epi32(static_cast<int>(kPairMask));
-  for (std::size_t block = 0; block < blocks; ++block, out += kBlock)
-#pragma GCC unroll 4
-    for (std::size_t g = 0; g < kGroups; ++g) {
-      const __m512i words = _mm512_mask_blend_epi16(0xAAAAAAAAu, _mm512_srli_epi32(even[g], 16), odd[g]);
-      _mm512_storeu_si512(out + 64 * g, _mm512_and_si512(words, mask));
-      even[g] = Advance16(even[g], multiplier, increment);
-      odd[g] = Advance16(odd[g], multiplier, increment);
-    }
-  state = generator::JumpOf(blocks * kDraws)(state);
-  return blocks * kBlock;
+  return avx512::RunLanes<2>(out, size, state, avx512::Pairs());
 }
-
 std::size_t Avx512BwLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  return bw::FillLetters(out, size, state);
+  return avx512::RunLanes<4>(out, size, state, avx512::Letters());
 }
 
 #pragma GCC pop_options
@@ -191,27 +141,30 @@ std::size_t Avx512BwLetters(std::uint8_t* out, std::size_t size, std::uint32_t& 
 #pragma GCC target("avx512f,avx512bw,avx512vbmi")
 
 namespace {
-namespace vbmi {
+namespace avx512::vbmi {
+// The lane loop again, compiled with VBMI so that the lookup below inlines into it.
+#include "fill_kernels_lanes.inc"
+
 // The whole 256-entry table in four registers: two 128-byte lookups, picked by bit 7.
-struct LetterLookup {
-  __m512i t0, t1, t2, t3;
-  LetterLookup()
-      : t0(_mm512_loadu_si512(Letters().data())),
-        t1(_mm512_loadu_si512(Letters().data() + 64)),
-        t2(_mm512_loadu_si512(Letters().data() + 128)),
-        t3(_mm512_loadu_si512(Letters().data() + 192)) {}
-  __m512i operator()(__m512i index) const {
-    const __m512i low = _mm512_permutex2var_epi8(t0, index, t1);
-    const __m512i high = _mm512_permutex2var_epi8(t2, index, t3);
+struct Letters {
+  Vec t0, t1, t2, t3;
+  Letters()
+      : t0(_mm512_loadu_si512(dornix::Letters().data())),
+        t1(_mm512_loadu_si512(dornix::Letters().data() + 64)),
+        t2(_mm512_loadu_si512(dornix::Letters().data() + 128)),
+        t3(_mm512_loadu_si512(dornix::Letters().data() + 192)) {}
+  Vec operator()(const Vec (&lanes)[4]) const {
+    const Vec index = LetterIndexes(lanes);
+    const Vec low = _mm512_permutex2var_epi8(t0, index, t1);
+    const Vec high = _mm512_permutex2var_epi8(t2, index, t3);
     return _mm512_mask_blend_epi8(_mm512_movepi8_mask(index), low, high);
   }
 };
-#include "fill_kernels_avx512_letters.inc"
-}  // namespace vbmi
+}  // namespace avx512::vbmi
 }  // namespace
 
 std::size_t Avx512VbmiLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  return vbmi::FillLetters(out, size, state);
+  return avx512::vbmi::RunLanes<4>(out, size, state, avx512::vbmi::Letters());
 }
 
 #pragma GCC diagnostic pop
