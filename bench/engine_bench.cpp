@@ -17,6 +17,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pass_fill.h"
@@ -44,18 +45,50 @@ struct Options {
   std::exit(1);
 }
 
-// The median of `runs` timings, in seconds; `prepare` runs untimed before each.
-double Median(int runs, const std::function<void()>& prepare, const std::function<void()>& work) {
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// One figure: `work` is timed, `prepare` and `finish` around it are not.
+struct Measure {
+  Measure(const char* name, std::function<void()> work, std::function<void()> prepare = [] {},
+          std::function<void()> finish = [] {})
+      : name(name), work(std::move(work)), prepare(std::move(prepare)), finish(std::move(finish)) {}
+  const char* name;
+  std::function<void()> work, prepare, finish;
   std::vector<double> seconds;
-  for (int run = 0; run < runs; ++run) {
-    prepare();
-    const auto start = Clock::now();
-    work();
-    seconds.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+};
+
+// Every measure once per round, so that a change in the machine's load (it is
+// shared) falls on all of them alike and the ratios stay fair. A first round warms
+// caches and the file's pages and is not counted.
+void RunRounds(std::vector<Measure>& measures, int rounds) {
+  for (int round = 0; round <= rounds; ++round)
+    for (auto& m : measures) {
+      m.prepare();
+      const auto start = Clock::now();
+      m.work();
+      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      if (round > 0) m.seconds.push_back(seconds);
+      m.finish();
+    }
+}
+
+// Every run's rate, so that a disturbed run can be told from a slow figure.
+void PrintRuns(const std::vector<Measure>& measures, double amount, const char* unit) {
+  for (const auto& m : measures) {
+    std::printf("%-18s", m.name);
+    for (double seconds : m.seconds) std::printf(" %9.3f", amount / seconds);
+    std::printf("  %s\n", unit);
   }
-  std::sort(seconds.begin(), seconds.end());
-  const std::size_t mid = seconds.size() / 2;
-  return seconds.size() % 2 ? seconds[mid] : (seconds[mid - 1] + seconds[mid]) / 2;
+}
+
+double MedianSeconds(const std::vector<Measure>& measures, const char* name) {
+  for (const auto& m : measures)
+    if (std::string(m.name) == name) return Median(m.seconds);
+  Fail(std::string("no measure ") + name);
 }
 
 void Run(std::vector<std::string> argv) {
@@ -81,17 +114,15 @@ void MakeFile(const std::string& path, std::uint64_t bytes, std::uint8_t fill) {
   ::close(fd);
 }
 
-// The ceiling: 256,000-byte writes from the start of the file, then one fsync.
-void PlainWrites(const std::string& path, std::uint64_t bytes) {
-  static const std::vector<std::uint8_t> buffer(dornix::kPassBufferSize, 0x5A);
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+// The ceiling: 256,000-byte writes from the start of the file, then one fsync, from a
+// buffer aligned as the engine's is (the copy into the file is faster from aligned memory).
+void PlainWrites(int fd, const dornix::PassBuffer& buffer, std::uint64_t bytes) {
   for (std::uint64_t left = bytes; left != 0;) {
-    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(left, dornix::kPassBufferSize));
     if (::write(fd, buffer.data(), count) != static_cast<ssize_t>(count)) Fail("write failed");
     left -= count;
   }
   fsync(fd);
-  ::close(fd);
 }
 
 struct Figure {
@@ -113,55 +144,67 @@ int main(int argc, char** argv) {
   const std::string big = options.folder + "/big.bin";
   MakeFile(big, options.fileBytes, 0xC3);
   const double gigabytes = static_cast<double>(options.fileBytes) / 1e9;
-  auto rate = [&](double seconds) { return gigabytes / seconds; };
-  auto nothing = [] {};
 
   std::printf("file %s, %llu bytes, median of %d runs; random fills use the %s path\n", big.c_str(),
               static_cast<unsigned long long>(options.fileBytes), options.runs,
               dornix::NameOf(dornix::CurrentFillPath()));
 
-  const double limit = rate(Median(options.runs, nothing, [&] { PlainWrites(big, options.fileBytes); }));
-
-  // The engine's passes, each one call of its pass writer over the open file.
+  // The engine's passes, each one call of its pass writer. The file is opened for
+  // each run only: while the engine holds it, no other opener gets in.
   auto files = dornix::MakePlatformFileAccess();
   std::unique_ptr<dornix::OpenFile> file;
-  if (files->OpenExclusive(big, file) != 0) Fail("cannot open " + big);
   dornix::WipeCore core(*files);
   dornix::PassBuffer buffer;
   if (!buffer.valid()) Fail("no memory for the pass buffer");
-  auto pass = [&](FillKind kind, std::span<const std::uint8_t> pattern) {
-    return rate(Median(options.runs, nothing, [&] {
-      file->Rewind();
-      if (!pattern.empty()) dornix::TilePattern(buffer.span(), pattern);
-      dornix::generator::Seed(static_cast<std::uint32_t>(std::time(nullptr)));
-      core.WritePass(*file, buffer, options.fileBytes, kind);
-    }));
+  auto enginePass = [&](const char* name, FillKind kind, std::span<const std::uint8_t> pattern) {
+    return Measure{name,
+                   [&, kind, pattern] {
+                     if (!pattern.empty()) dornix::TilePattern(buffer.span(), pattern);
+                     dornix::generator::Seed(static_cast<std::uint32_t>(std::time(nullptr)));
+                     core.WritePass(*file, buffer, options.fileBytes, kind);
+                   },
+                   [&] {
+                     if (files->OpenExclusive(big, file) != 0) Fail("cannot open " + big);
+                   },
+                   [&] { file->Close(); }};
   };
-  const std::uint8_t zero[] = {0x00};
-  const std::uint8_t gutmann[] = {0x92, 0x49, 0x24};  // method 8's first pattern
-  const double zeroRate = pass(FillKind::FixedByte, zero);
-  const double patternRate = pass(FillKind::TiledPattern, gutmann);
-  const double pairsRate = pass(FillKind::RandomPairs, {});
-  const double lettersRate = pass(FillKind::RandomLetters, {});
-  file->Close();
-
-  const double shredRandom = rate(Median(options.runs, nothing, [&] { Run({"shred", "-n", "1", big}); }));
-  const double shredZero = rate(Median(options.runs, nothing, [&] { Run({"shred", "-n", "0", "-z", big}); }));
+  static const std::uint8_t kZero[] = {0x00};
+  static const std::uint8_t kGutmann[] = {0x92, 0x49, 0x24};  // method 8's first pattern
+  std::vector<Measure> big_measures;
+  dornix::PassBuffer plain;
+  if (!plain.valid()) Fail("no memory for the write buffer");
+  dornix::TilePattern(plain.span(), kGutmann);
+  int fd = -1;
+  big_measures.push_back({"limit", [&] { PlainWrites(fd, plain, options.fileBytes); },
+                          [&] { fd = ::open(big.c_str(), O_WRONLY | O_CLOEXEC); }, [&] { ::close(fd); }});
+  big_measures.push_back(enginePass("zero", FillKind::FixedByte, kZero));
+  big_measures.push_back(enginePass("pattern", FillKind::TiledPattern, kGutmann));
+  big_measures.push_back(enginePass("pairs", FillKind::RandomPairs, {}));
+  big_measures.push_back(enginePass("letters", FillKind::RandomLetters, {}));
+  big_measures.push_back({"shred_random", [&] { Run({"shred", "-n", "1", big}); }});
+  big_measures.push_back({"shred_zero", [&] { Run({"shred", "-n", "0", "-z", big}); }});
+  RunRounds(big_measures, options.runs);
   ::unlink(big.c_str());
+  std::printf("\nevery run:\n");
+  PrintRuns(big_measures, gigabytes, "GB/s");
+  auto rateOf = [&](const char* name) { return gigabytes / MedianSeconds(big_measures, name); };
+  const double limit = rateOf("limit"), shredRandom = rateOf("shred_random"), shredZero = rateOf("shred_zero");
 
   // Fills alone, in memory: what the passes spend besides writing.
   std::printf("\nfill only, GB/s:");
   for (dornix::FillPath path : dornix::SupportedFillPaths()) {
     dornix::SetFillPath(path);
     constexpr int kBuffers = 2000;
-    const double pairs = Median(options.runs, nothing, [&] {
-      for (int i = 0; i < kBuffers; ++i) dornix::FillRandomPairs(buffer.span());
-    });
-    const double letters = Median(options.runs, nothing, [&] {
-      for (int i = 0; i < kBuffers; ++i) dornix::FillRandomLetters(buffer.span());
-    });
+    std::vector<Measure> fills{{"pairs", [&] {
+                                  for (int i = 0; i < kBuffers; ++i) dornix::FillRandomPairs(buffer.span());
+                                }},
+                               {"letters", [&] {
+                                  for (int i = 0; i < kBuffers; ++i) dornix::FillRandomLetters(buffer.span());
+                                }}};
+    RunRounds(fills, options.runs);
     const double filled = kBuffers * static_cast<double>(dornix::kPassBufferSize) / 1e9;
-    std::printf("  %s pairs %.1f letters %.1f;", dornix::NameOf(path), filled / pairs, filled / letters);
+    std::printf("  %s pairs %.1f letters %.1f;", dornix::NameOf(path), filled / MedianSeconds(fills, "pairs"),
+                filled / MedianSeconds(fills, "letters"));
   }
   dornix::SetFillPath(dornix::SupportedFillPaths().back());
   std::printf("\n");
@@ -176,20 +219,25 @@ int main(int argc, char** argv) {
   };
   core.SetWipeMethod(0);
   core.SetWipeRounds(1);
-  const double engineSmall = Median(options.runs, makeSmall, [&] {
-    for (const auto& name : names)
-      if (core.WipeFile(std::u16string(name.begin(), name.end())) != 0) Fail("cannot erase " + name);
-  });
   std::vector<std::string> shredSmallArgs{"shred", "-u", "-n", "1"};
   shredSmallArgs.insert(shredSmallArgs.end(), names.begin(), names.end());
-  const double shredSmall = Median(options.runs, makeSmall, [&] { Run(shredSmallArgs); });
+  std::vector<Measure> small_measures{{"small_files",
+                                       [&] {
+                                         for (const auto& name : names)
+                                           if (core.WipeFile(std::u16string(name.begin(), name.end())) != 0)
+                                             Fail("cannot erase " + name);
+                                       },
+                                       makeSmall},
+                                      {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall}};
+  RunRounds(small_measures, options.runs);
   ::rmdir(smallFolder.c_str());
+  PrintRuns(small_measures, options.smallFiles, "files/s");
+  const double engineSmall = MedianSeconds(small_measures, "small_files");
+  const double shredSmall = MedianSeconds(small_measures, "shred_small_files");
 
   const double count = options.smallFiles;
-  const std::vector<Figure> big_figures{{"limit", limit},           {"zero", zeroRate},
-                                        {"pattern", patternRate},   {"pairs", pairsRate},
-                                        {"letters", lettersRate},   {"shred_random", shredRandom},
-                                        {"shred_zero", shredZero}};
+  std::vector<Figure> big_figures;
+  for (const auto& m : big_measures) big_figures.push_back({m.name, rateOf(m.name)});
   std::printf("\n%-18s %10s %9s %9s\n", "", "GB/s", "/limit", "/shred");  // random to shred -n 1, the rest to -n 0 -z
   for (const auto& f : big_figures)
     std::printf("%-18s %10.3f %9.3f %9.3f\n", f.name, f.value, f.value / limit,
