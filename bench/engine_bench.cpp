@@ -17,6 +17,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -170,24 +171,24 @@ int main(int argc, char** argv) {
   };
   static const std::uint8_t kZero[] = {0x00};
   static const std::uint8_t kGutmann[] = {0x92, 0x49, 0x24};  // method 8's first pattern
-  std::vector<Measure> big_measures;
+  std::vector<Measure> bigMeasures;
   dornix::PassBuffer plain;
   if (!plain.valid()) Fail("no memory for the write buffer");
   dornix::TilePattern(plain.span(), kGutmann);
   int fd = -1;
-  big_measures.push_back({"limit", [&] { PlainWrites(fd, plain, options.fileBytes); },
+  bigMeasures.push_back({"limit", [&] { PlainWrites(fd, plain, options.fileBytes); },
                           [&] { fd = ::open(big.c_str(), O_WRONLY | O_CLOEXEC); }, [&] { ::close(fd); }});
-  big_measures.push_back(enginePass("zero", FillKind::FixedByte, kZero));
-  big_measures.push_back(enginePass("pattern", FillKind::TiledPattern, kGutmann));
-  big_measures.push_back(enginePass("pairs", FillKind::RandomPairs, {}));
-  big_measures.push_back(enginePass("letters", FillKind::RandomLetters, {}));
-  big_measures.push_back({"shred_random", [&] { Run({"shred", "-n", "1", big}); }});
-  big_measures.push_back({"shred_zero", [&] { Run({"shred", "-n", "0", "-z", big}); }});
-  RunRounds(big_measures, options.runs);
+  bigMeasures.push_back(enginePass("zero", FillKind::FixedByte, kZero));
+  bigMeasures.push_back(enginePass("pattern", FillKind::TiledPattern, kGutmann));
+  bigMeasures.push_back(enginePass("pairs", FillKind::RandomPairs, {}));
+  bigMeasures.push_back(enginePass("letters", FillKind::RandomLetters, {}));
+  bigMeasures.push_back({"shred_random", [&] { Run({"shred", "-n", "1", big}); }});
+  bigMeasures.push_back({"shred_zero", [&] { Run({"shred", "-n", "0", "-z", big}); }});
+  RunRounds(bigMeasures, options.runs);
   ::unlink(big.c_str());
   std::printf("\nevery run:\n");
-  PrintRuns(big_measures, gigabytes, "GB/s");
-  auto rateOf = [&](const char* name) { return gigabytes / MedianSeconds(big_measures, name); };
+  PrintRuns(bigMeasures, gigabytes, "GB/s");
+  auto rateOf = [&](const char* name) { return gigabytes / MedianSeconds(bigMeasures, name); };
   const double limit = rateOf("limit"), shredRandom = rateOf("shred_random"), shredZero = rateOf("shred_zero");
 
   // Fills alone, in memory: what the passes spend besides writing.
@@ -221,7 +222,7 @@ int main(int argc, char** argv) {
   core.SetWipeRounds(1);
   std::vector<std::string> shredSmallArgs{"shred", "-u", "-n", "1"};
   shredSmallArgs.insert(shredSmallArgs.end(), names.begin(), names.end());
-  std::vector<Measure> small_measures{{"small_files",
+  std::vector<Measure> smallMeasures{{"small_files",
                                        [&] {
                                          for (const auto& name : names)
                                            if (core.WipeFile(std::u16string(name.begin(), name.end())) != 0)
@@ -229,24 +230,27 @@ int main(int argc, char** argv) {
                                        },
                                        makeSmall},
                                       {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall}};
-  RunRounds(small_measures, options.runs);
+  RunRounds(smallMeasures, options.runs);
   ::rmdir(smallFolder.c_str());
-  PrintRuns(small_measures, options.smallFiles, "files/s");
-  const double engineSmall = MedianSeconds(small_measures, "small_files");
-  const double shredSmall = MedianSeconds(small_measures, "shred_small_files");
+  PrintRuns(smallMeasures, options.smallFiles, "files/s");
+  const double engineSmall = MedianSeconds(smallMeasures, "small_files");
+  const double shredSmall = MedianSeconds(smallMeasures, "shred_small_files");
 
   const double count = options.smallFiles;
-  std::vector<Figure> big_figures;
-  for (const auto& m : big_measures) big_figures.push_back({m.name, rateOf(m.name)});
-  std::printf("\n%-18s %10s %9s %9s\n", "", "GB/s", "/limit", "/shred");  // random to shred -n 1, the rest to -n 0 -z
-  for (const auto& f : big_figures)
+  std::vector<Figure> bigFigures;
+  for (const auto& m : bigMeasures) bigFigures.push_back({m.name, rateOf(m.name)});
+  // Random passes are compared with shred's random pass, the others with its zero pass.
+  std::printf("\n%-18s %10s %9s %9s\n", "", "GB/s", "/limit", "/shred");
+  for (const auto& f : bigFigures) {
+    const bool random = std::string_view(f.name) == "pairs" || std::string_view(f.name) == "letters";
     std::printf("%-18s %10.3f %9.3f %9.3f\n", f.name, f.value, f.value / limit,
-                f.value / (f.name == std::string("pairs") || f.name == std::string("letters") ? shredRandom : shredZero));
+                f.value / (random ? shredRandom : shredZero));
+  }
   std::printf("%-18s %10s %9s\n", "", "files/s", "/shred");
   std::printf("%-18s %10.0f %9.3f\n", "small_files", count / engineSmall, shredSmall / engineSmall);
   std::printf("%-18s %10.0f %9.3f\n\n", "shred_small_files", count / shredSmall, 1.0);
 
-  PrintFigures("GB/s", big_figures, limit);
+  PrintFigures("GB/s", bigFigures, limit);
   PrintFigures("files/s", {{"small_files", count / engineSmall}, {"shred_small_files", count / shredSmall}},
                count / shredSmall);
   return 0;
