@@ -85,7 +85,6 @@ TEST_P(RandomFillPathTest, WholePassesMatchRegeneratingTheWholeBufferBeforeEvery
     EXPECT_EQ(files.writes.size(), 7 * ((size + kPassBufferSize - 1) / kPassBufferSize));
     // The engine's own thread state ended at the same place.
     generator::Seed(kSeed);
-    core.SetWipeRounds(1);
     files.AddFile("C:\\f", size);
     ASSERT_EQ(core.WipeFile(u"C:\\f"), 0);
     EXPECT_EQ(generator::State(), endState) << "size " << size;
