@@ -27,9 +27,17 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   for (std::uint64_t remaining = length; remaining != 0;) {
     Report(PercentAt(file.Position()));
     if (cancel_) break;  // a report may have cancelled
-    if (kind == FillKind::RandomPairs) FillRandomPairs(buffer.span());
-    if (kind == FillKind::RandomLetters) FillRandomLetters(buffer.span());
     const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
+    // A short chunk makes only the bytes it writes, then skips the draws of the rest
+    // of the buffer: the generator ends where regenerating all of it would leave it.
+    if (kind == FillKind::RandomPairs) {
+      FillRandomPairs(buffer.span().first(chunk));
+      generator::Skip(PairDraws(kPassBufferSize) - PairDraws(chunk));
+    }
+    if (kind == FillKind::RandomLetters) {
+      FillRandomLetters(buffer.span().first(chunk));
+      generator::Skip(LetterDraws(kPassBufferSize) - LetterDraws(chunk));
+    }
     file.Write(buffer.data(), chunk);
     remaining -= chunk;  // whatever the write returned
   }
