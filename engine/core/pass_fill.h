@@ -1,6 +1,7 @@
 #pragma once
 // The pass buffer and the ways it is filled: fixed bytes, tiled patterns and the
 // engine's own pseudo-random generator.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -20,6 +21,10 @@ class PassBuffer {
   std::uint8_t* data() { return bytes_.get(); }
   const std::uint8_t* data() const { return bytes_.get(); }
   std::span<std::uint8_t> span() { return {bytes_.get(), kPassBufferSize}; }
+  // The part that the chunks of a pass over `length` bytes are written from.
+  std::span<std::uint8_t> UsedBy(std::uint64_t length) {
+    return span().first(static_cast<std::size_t>(std::min<std::uint64_t>(length, kPassBufferSize)));
+  }
 
   // Cache-line aligned, so wide stores of the random fills never split a line.
   static constexpr std::align_val_t kAlignment{64};
