@@ -25,6 +25,7 @@ constexpr ErrnoMapping kErrnoToWindows[] = {
     {EAGAIN, win_error::kSharingViolation},  {EBUSY, win_error::kSharingViolation},
     {ETXTBSY, win_error::kSharingViolation}, {EROFS, win_error::kWriteProtect},
     {ENOMEM, win_error::kNotEnoughMemory},   {ENAMETOOLONG, win_error::kFilenameTooLong},
+    {ENXIO, win_error::kAccessDenied},
 };
 
 std::string ParentOf(const std::string& path) {
@@ -67,12 +68,9 @@ class UniqueFd {
 
 class PosixOpenFile final : public OpenFile {
  public:
-  explicit PosixOpenFile(int fd) : fd_(fd) {}
+  PosixOpenFile(int fd, std::uint64_t length) : fd_(fd), length_(length) {}
 
-  std::uint64_t Length() override {
-    struct stat info {};
-    return fstat(fd_.get(), &info) == 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
-  }
+  std::uint64_t Length() override { return length_; }
   void SetFixedTimes() override {
     // 2000-01-01 01:01:01.001 UTC; POSIX has no settable creation time.
     const timespec fixed{946688461, 1000000};
@@ -106,6 +104,7 @@ class PosixOpenFile final : public OpenFile {
 
  private:
   UniqueFd fd_;
+  std::uint64_t length_;  // as the open found it
   bool stamped_ = false;
 };
 
@@ -117,15 +116,18 @@ class PosixFileAccess final : public FileAccess {
   ErrorCode ClearAttributes(const std::string& path) override {
     struct stat info {};
     if (lstat(path.c_str(), &info) != 0) return ErrorFor(errno, path);
-    // chmod would follow a link and change its target.
-    if (S_ISLNK(info.st_mode)) return win_error::kAccessDenied;
+    // Only plain files are erased: chmod would follow a link to its target, and
+    // opening a device or a pipe does things of its own.
+    if (!S_ISREG(info.st_mode)) return win_error::kAccessDenied;
     const mode_t writable = (info.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID | S_ISVTX)) | S_IRUSR | S_IWUSR;
     if (writable != (info.st_mode & 07777) && chmod(path.c_str(), writable) != 0) return ErrorFor(errno, path);
     return 0;
   }
 
   ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override {
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    // Non-blocking: a pipe put in the file's place meanwhile fails instead of waiting
+    // for a reader, and a lease held by another process refuses at once.
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) return ErrorFor(errno, path);
     struct stat info {};
     if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return win_error::kAccessDenied;
@@ -138,7 +140,7 @@ class PosixFileAccess final : public FileAccess {
       // SIGIO would end it. Another opener still waits until the file is closed.
       fcntl(fd.get(), F_SETOWN, 0);
     }
-    file = std::make_unique<PosixOpenFile>(fd.release());
+    file = std::make_unique<PosixOpenFile>(fd.release(), static_cast<std::uint64_t>(info.st_size));
     return 0;
   }
 
@@ -149,11 +151,7 @@ class PosixFileAccess final : public FileAccess {
       char name[16];
       std::snprintf(name, sizeof name, "%s%04X.tmp", prefix, (start + i) & 0xFFFF);
       const std::string candidate = folder + name;
-      const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      if (fd >= 0) {
-        ::close(fd);
-        return candidate;
-      }
+      if (mknod(candidate.c_str(), S_IFREG | 0600, 0) == 0) return candidate;
       if (errno != EEXIST) return {};
     }
     return {};

@@ -267,7 +267,7 @@ TEST_F(RealFilesTest, TheEmptiedFileLeavesWithTheFixedDate) {
   EXPECT_EQ(ListFolder(folder.path()), "");
 }
 
-TEST_F(RealFilesTest, ASymbolicLinkIsRefusedAndItsTargetLeftAlone) {
+TEST_F(RealFilesTest, LinksPipesAndDevicesAreRefusedAndLeftAlone) {
   const std::string target = folder / "target.txt";
   WriteFile(target, 4000);
   chmod(target.c_str(), 0400);
@@ -279,6 +279,12 @@ TEST_F(RealFilesTest, ASymbolicLinkIsRefusedAndItsTargetLeftAlone) {
   ASSERT_EQ(stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0400u) << "the target's mode must not change";
   EXPECT_TRUE(fs::is_symlink(link));
+
+  // Neither a pipe nor a device is a file to overwrite; opening a pipe must not wait for a reader.
+  const std::string pipe = folder / "pipe";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(core.WipeFile(Wide(pipe)), 5);
+  EXPECT_EQ(core.WipeFile(u"/dev/null"), 5);
 
   const std::string dangling = folder / "dangling.txt";
   ASSERT_EQ(symlink((folder / "gone.txt").c_str(), dangling.c_str()), 0);
