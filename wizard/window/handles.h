@@ -1,0 +1,100 @@
+#pragma once
+// Owning holders for the Win32 handles the window uses. Each releases its
+// handle the way the system wants it released, once.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <utility>
+
+namespace qelwipe::win {
+
+template <class Handle, class Traits>
+class Unique {
+ public:
+  Unique() = default;
+  explicit Unique(Handle handle) : handle_(handle) {}
+  Unique(const Unique&) = delete;
+  Unique& operator=(const Unique&) = delete;
+  Unique(Unique&& other) noexcept : handle_(std::exchange(other.handle_, Traits::Invalid())) {}
+  Unique& operator=(Unique&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  ~Unique() { reset(); }
+
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  void reset(Handle handle = Traits::Invalid()) {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+  Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+
+ private:
+  Handle handle_ = Traits::Invalid();
+};
+
+template <class Handle, auto CloseFunction>
+struct NullTraits {
+  static constexpr Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseFunction(handle); }
+};
+
+struct FileTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE handle) { CloseHandle(handle); }
+};
+struct FindTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE handle) { FindClose(handle); }
+};
+struct GdiTraits {
+  static HGDIOBJ Invalid() { return nullptr; }
+  static void Close(HGDIOBJ object) { DeleteObject(object); }
+};
+struct KeyTraits {
+  static HKEY Invalid() { return nullptr; }
+  static void Close(HKEY key) { RegCloseKey(key); }
+};
+// Identifier lists go back through the shell's allocator.
+struct PidlTraits {
+  static PIDLIST_ABSOLUTE Invalid() { return nullptr; }
+  static void Close(PIDLIST_ABSOLUTE pidl) { CoTaskMemFree(pidl); }
+};
+
+inline void CloseHandleChecked(HANDLE handle) { CloseHandle(handle); }
+inline void DestroyWindowChecked(HWND window) { DestroyWindow(window); }
+inline void DestroyIconChecked(HICON icon) { DestroyIcon(icon); }
+inline void DestroyMenuChecked(HMENU menu) { DestroyMenu(menu); }
+inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+
+using UniqueFile = Unique<HANDLE, FileTraits>;
+using UniqueFind = Unique<HANDLE, FindTraits>;
+using UniqueHandle = Unique<HANDLE, NullTraits<HANDLE, CloseHandleChecked>>;
+using UniqueKey = Unique<HKEY, KeyTraits>;
+using UniquePidl = Unique<PIDLIST_ABSOLUTE, PidlTraits>;
+using UniqueWindow = Unique<HWND, NullTraits<HWND, DestroyWindowChecked>>;
+using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconChecked>>;
+using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuChecked>>;
+using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageList>>;
+
+// Fonts, brushes and bitmaps.
+template <class Object>
+class UniqueGdi {
+ public:
+  UniqueGdi() = default;
+  explicit UniqueGdi(Object object) : object_(object) {}
+  Object get() const { return static_cast<Object>(object_.get()); }
+  explicit operator bool() const { return static_cast<bool>(object_); }
+  void reset(Object object = nullptr) { object_.reset(object); }
+  Object release() { return static_cast<Object>(object_.release()); }
+
+ private:
+  Unique<HGDIOBJ, GdiTraits> object_;
+};
+using UniqueFont = UniqueGdi<HFONT>;
+using UniqueBrush = UniqueGdi<HBRUSH>;
+using UniqueBitmap = UniqueGdi<HBITMAP>;
+
+}  // namespace qelwipe::win

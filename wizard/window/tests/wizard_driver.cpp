@@ -1,0 +1,359 @@
+#include "wizard_driver.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "control_ids.h"
+
+namespace qelwipe::testing {
+namespace {
+
+
+constexpr char kFormClass[] = "QelWipeFrmMain";
+constexpr DWORD kSendTimeout = 5000;
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  SendTo(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Memory inside the program, for messages that carry pointers.
+class RemoteBlock {
+ public:
+  RemoteBlock(HANDLE process, std::size_t size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~RemoteBlock() {
+    if (address_ && !kept_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+  char* get() const { return static_cast<char*>(address_); }
+  void Write(std::size_t offset, const void* data, std::size_t size) const {
+    WriteProcessMemory(process_, get() + offset, data, size, nullptr);
+  }
+  void Read(std::size_t offset, void* data, std::size_t size) const {
+    ReadProcessMemory(process_, get() + offset, data, size, nullptr);
+  }
+  // The program owns it from now on.
+  void Keep() { kept_ = true; }
+
+ private:
+  HANDLE process_;
+  void* address_;
+  bool kept_ = false;
+};
+
+struct FindForm {
+  DWORD processId;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindFormProc(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<FindForm*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (owner == search.processId && std::strcmp(className, kFormClass) == 0 && IsWindowVisible(window)) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+struct FindDialog {
+  DWORD processId;
+  const std::string& title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialogProc(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<FindDialog*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (owner == search.processId && std::strcmp(className, "#32770") == 0 && IsWindowVisible(window) &&
+      WindowText(window) == search.title) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A PNG of 8-bit RGB rows, its image data in stored (uncompressed) deflate blocks.
+class PngFile {
+ public:
+  static bool Save(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbRows) {
+    std::string raw;
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+      raw += '\0';  // no filter
+      raw.append(reinterpret_cast<const char*>(rgbRows.data()) + y * stride, stride);
+    }
+    std::string zlib = "\x78\x01";
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+      const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+      zlib += static_cast<char>(at + length == raw.size() ? 1 : 0);  // the last block
+      zlib += static_cast<char>(length & 0xFF);
+      zlib += static_cast<char>(length >> 8);
+      zlib += static_cast<char>(~length & 0xFF);
+      zlib += static_cast<char>((~length >> 8) & 0xFF);
+      zlib.append(raw, at, length);
+    }
+    std::uint32_t a = 1, b = 0;
+    for (const unsigned char c : raw) {
+      a = (a + c) % 65521;
+      b = (b + a) % 65521;
+    }
+    AppendBig(zlib, (b << 16) | a);
+
+    std::string header;
+    AppendBig(header, static_cast<std::uint32_t>(width));
+    AppendBig(header, static_cast<std::uint32_t>(height));
+    header += std::string("\x08\x02\x00\x00\x00", 5);
+
+    std::ofstream out(path, std::ios::binary);
+    out << std::string("\x89PNG\r\n\x1a\n", 8) << Chunk("IHDR", header) << Chunk("IDAT", zlib) << Chunk("IEND", "");
+    return static_cast<bool>(out);
+  }
+
+ private:
+  static void AppendBig(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+  }
+  static std::string Chunk(const char* type, const std::string& data) {
+    std::string chunk;
+    AppendBig(chunk, static_cast<std::uint32_t>(data.size()));
+    const std::string body = type + data;
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char c : body) {
+      crc ^= c;
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    chunk += body;
+    AppendBig(chunk, ~crc);
+    return chunk;
+  }
+};
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+std::string DosPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string Dialog::Text() const {
+  // A message box shows its message in the static control 0xFFFF.
+  return WindowText(GetDlgItem(window, 0xFFFF));
+}
+
+bool Dialog::IsDefault(int id) const {
+  return (GetWindowLongA(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+void Dialog::Press(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
+
+WizardProcess::WizardProcess(const std::string& arguments) {
+  std::string commandLine = "\"" + DosPath(QELWIPE_EXE) + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_))
+    return;
+  FindForm search{process_.dwProcessId};
+  WaitFor([&] {
+    EnumWindows(FindFormProc, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr || !Running();
+  });
+  form_ = search.found;
+}
+
+WizardProcess::~WizardProcess() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    // The close box ends the program without a question.
+    if (form_) PostMessageA(form_, WM_CLOSE, 0, 0);
+    if (!WaitForExit(5s)) TerminateProcess(process_.hProcess, 1);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+HWND WizardProcess::Control(int id) const {
+  if (const HWND control = GetDlgItem(form_, id)) return control;
+  for (int page = 0; page < 5; ++page)
+    if (const HWND control = GetDlgItem(GetDlgItem(form_, ids::Frame1 + page), id)) return control;
+  return nullptr;
+}
+
+std::string WizardProcess::Text(int id) const { return WindowText(Control(id)); }
+std::string WizardProcess::Caption() const { return WindowText(form_); }
+
+int WizardProcess::Page() const {
+  for (int page = 0; page < 5; ++page)
+    if (IsWindowVisible(GetDlgItem(form_, ids::Frame1 + page))) return page;
+  return -1;
+}
+
+LRESULT WizardProcess::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
+  return SendTo(Control(id), message, wParam, lParam);
+}
+
+void WizardProcess::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+
+void WizardProcess::ClickLabel(int id) const {
+  PostMessageA(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+void WizardProcess::PressKey(int id, int key) const {
+  PostMessageA(Control(id), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+  PostMessageA(Control(id), WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
+}
+
+void WizardProcess::Command(int id) const { PostMessageA(form_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void WizardProcess::Choose(int comboId, int index) const {
+  const HWND combo = Control(comboId);
+  SendTo(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void WizardProcess::Drop(int id, const std::vector<std::string>& paths) const {
+  std::string block(sizeof(DROPFILES), '\0');
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  std::memcpy(block.data(), &header, sizeof header);
+  for (const auto& path : paths) block += path + '\0';
+  block += '\0';
+  RemoteBlock remote(process_.hProcess, block.size());
+  remote.Write(0, block.data(), block.size());
+  remote.Keep();  // the program's DragFinish lets it go
+  PostMessageA(Control(id), WM_DROPFILES, reinterpret_cast<WPARAM>(remote.get()), 0);
+}
+
+int WizardProcess::RowCount() const {
+  return static_cast<int>(SendTo(Control(ids::lvSelecteds), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string WizardProcess::Cell(int row, int column) const {
+  constexpr std::size_t kTextLength = 1024;
+  RemoteBlock remote(process_.hProcess, sizeof(LVITEMA) + kTextLength);
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = remote.get() + sizeof(LVITEMA);
+  item.cchTextMax = kTextLength;
+  remote.Write(0, &item, sizeof item);
+  const auto length = SendTo(Control(ids::lvSelecteds), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(remote.get()));
+  std::string text(kTextLength, '\0');
+  remote.Read(sizeof(LVITEMA), text.data(), text.size());
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+void WizardProcess::SelectRow(int row) const {
+  RemoteBlock remote(process_.hProcess, sizeof(LVITEMA));
+  LVITEMA item{};
+  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  remote.Write(0, &item, sizeof item);
+  SendTo(Control(ids::lvSelecteds), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
+}
+
+bool WizardProcess::AnswerPopupMenu(int key) const {
+  HWND popup = nullptr;
+  WaitFor([&] {
+    popup = FindWindowA("#32768", nullptr);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(popup, &owner);
+    return popup && IsWindowVisible(popup) && owner == process_.dwProcessId;
+  });
+  if (!popup) return false;
+  // Menus belong to their process: the entries cannot be read from here, only chosen.
+  if (key == VK_ESCAPE)
+    PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
+  else
+    PostMessageA(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
+  return WaitFor([&] { return !IsWindowVisible(popup); });
+}
+
+Dialog WizardProcess::WaitForDialog(const std::string& title, std::chrono::milliseconds timeout) const {
+  FindDialog search{process_.dwProcessId, title};
+  WaitFor(
+      [&] {
+        EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+      },
+      timeout);
+  return {search.found};
+}
+
+bool WizardProcess::WaitForExit(std::chrono::milliseconds timeout) const {
+  return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+bool WizardProcess::Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+void WizardProcess::Screenshot(const std::string& file, HWND window) const {
+  RECT area{};
+  if (!GetWindowRect(window ? window : form_, &area)) return;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<std::uint8_t> rgb;
+  if (picture) {
+    const HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    for (int y = 0; y < height; ++y) {
+      const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride;
+      for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
+    }
+    SelectObject(memory, old);
+    DeleteObject(picture);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  if (!rgb.empty()) {
+    CreateDirectoryA(DosPath(SCREENSHOT_DIR).c_str(), nullptr);
+    PngFile::Save(DosPath(SCREENSHOT_DIR) + "\\" + file, width, height, rgb);
+  }
+}
+
+}  // namespace qelwipe::testing
