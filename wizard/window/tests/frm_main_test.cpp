@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <fstream>
 
 #include "control_ids.h"
 #include "temp_folder.h"
@@ -28,21 +29,8 @@ class FrmMainTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "no display";
-    // The test display has no window manager: Wine need not wait for one to
-    // acknowledge each window that closes (two seconds every time).
-    HKEY x11 = nullptr;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11) == ERROR_SUCCESS) {
-      RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-      RegCloseKey(x11);
-    }
     // Other suites unregister the control; each test puts it back first.
-    const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
-    ASSERT_NE(dornix, nullptr);
-    const auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(
-        reinterpret_cast<void*>(GetProcAddress(dornix, "DllRegisterServer")));
-    ASSERT_NE(registerServer, nullptr);
-    EXPECT_EQ(registerServer(), S_OK);
-    FreeLibrary(dornix);
+    ASSERT_TRUE(PrepareWizardPrefix());
   }
 
   std::string File(const std::string& name, std::size_t size) const {
@@ -58,10 +46,7 @@ class FrmMainTest : public ::testing::Test {
     EXPECT_EQ(wizard.Enabled(ids::btnNext), nextEnabled);
   }
 
-  static void Next(const WizardProcess& wizard, int page) {
-    wizard.Click(ids::btnNext);
-    ASSERT_TRUE(WaitFor([&] { return wizard.Page() == page; })) << "page " << page;
-  }
+  static void Next(const WizardProcess& wizard, int page) { ASSERT_TRUE(wizard.NextTo(page)) << "page " << page; }
 
   // From the welcome page to the method page, the paths listed by a drop.
   static void ListAndChoose(const WizardProcess& wizard, const std::vector<std::string>& paths) {
@@ -71,16 +56,13 @@ class FrmMainTest : public ::testing::Test {
     Next(wizard, 2);
   }
 
-  // Next on the method page; the confirmation, answered with `button`.
-  static Dialog Confirm(const WizardProcess& wizard, int button) {
-    wizard.Click(ids::btnNext);
-    const Dialog box = wizard.WaitForDialog(kConfirmTitle);
-    if (box.window) box.Press(button);
-    return box;
-  }
-
   static bool Finished(const WizardProcess& wizard) {
     return wizard.Text(ids::Label17) == kAllWiped && wizard.Enabled(ids::btnNext);
+  }
+
+  static void Screenshot(const WizardProcess& wizard, const std::string& name, HWND window = nullptr) {
+    CreateDirectoryA(DosPath(SCREENSHOT_DIR).c_str(), nullptr);
+    EXPECT_TRUE(wizard.Screenshot(DosPath(SCREENSHOT_DIR) + "\\" + name, window)) << name;
   }
 
   TempFolder folder;
@@ -109,7 +91,7 @@ TEST_F(FrmMainTest, ButtonsOnEveryPageFromWelcomeToExit) {
   EXPECT_EQ(wizard.Text(ids::Label6), "Please select erase method from the following to erase (1) items?");
   ExpectButtons(wizard, true, "&Next >>", true);
 
-  ASSERT_TRUE(Confirm(wizard, IDOK).window);
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
   ASSERT_TRUE(WaitFor([&] { return Finished(wizard); }));
   EXPECT_EQ(wizard.Page(), 3);
   ExpectButtons(wizard, false, "&Finish >>", true);
@@ -132,11 +114,25 @@ TEST_F(FrmMainTest, ButtonsOnEveryPageFromWelcomeToExit) {
   wizard.Drop(ids::lvSelecteds, {File("second.txt", 10)});
   ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 1; }));
   Next(wizard, 2);
-  ASSERT_TRUE(Confirm(wizard, IDOK).window);
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
   ASSERT_TRUE(WaitFor([&] { return Finished(wizard); }));
   Next(wizard, 4);
   wizard.Click(ids::btnNext);  // Exit
   EXPECT_TRUE(wizard.WaitForExit());
+}
+
+TEST_F(FrmMainTest, WelcomePageCountsTheItemsOfTheHandOffList) {
+  const std::string list = folder / "ss1.tmp";
+  std::ofstream(list, std::ios::binary) << File("a.txt", 1) << "\r\n" << File("b.txt", 2) << "\r\n"
+                                        << File("c.txt", 3) << "\r\n";
+  WizardProcess wizard(list);
+  ASSERT_TRUE(wizard.Started());
+  EXPECT_TRUE(wizard.Visible(ids::Label27));
+  EXPECT_EQ(wizard.Text(ids::Label27), "You currently have (3) in your list to erase and wipe");
+  EXPECT_FALSE(fs::exists(list));
+  Next(wizard, 1);
+  EXPECT_EQ(wizard.RowCount(), 3);
+  EXPECT_TRUE(wizard.Enabled(ids::btnNext));
 }
 
 TEST_F(FrmMainTest, RunOverAFolderTreeAndFilesLeavesNothingOnDisk) {
@@ -148,24 +144,24 @@ TEST_F(FrmMainTest, RunOverAFolderTreeAndFilesLeavesNothingOnDisk) {
 
   WizardProcess wizard;
   ASSERT_TRUE(wizard.Started());
-  wizard.Screenshot("run-0-welcome.png");
+  Screenshot(wizard, "run-0-welcome.png");
   Next(wizard, 1);
   wizard.Drop(ids::lvSelecteds, items);
   ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 3; }));
   EXPECT_EQ(wizard.Cell(0, 0), "Tree");
   EXPECT_EQ(wizard.Cell(0, 2), " 69.35 KB");
   EXPECT_EQ(wizard.Cell(0, 3), "File Folder");
-  wizard.Screenshot("run-1-list.png");
+  Screenshot(wizard, "run-1-list.png");
 
   Next(wizard, 2);
   wizard.Choose(ids::Combo1, 10);
   ASSERT_TRUE(WaitFor([&] { return wizard.Visible(ids::Text4); }));
-  wizard.Screenshot("run-2-method.png");
+  Screenshot(wizard, "run-2-method.png");
 
   wizard.Click(ids::btnNext);
   const Dialog box = wizard.WaitForDialog(kConfirmTitle);
   ASSERT_TRUE(box.window);
-  wizard.Screenshot("run-2-confirmation.png", box.window);
+  Screenshot(wizard, "run-2-confirmation.png", box.window);
   box.Press(IDOK);
   ASSERT_TRUE(WaitFor([&] { return Finished(wizard); }, 30s));
   EXPECT_EQ(wizard.Text(ids::Label18), "Government Wipe (3 passes)");
@@ -174,12 +170,12 @@ TEST_F(FrmMainTest, RunOverAFolderTreeAndFilesLeavesNothingOnDisk) {
   EXPECT_EQ(wizard.Text(ids::lblSize), " 76310 Out of  76310 bytes");
   EXPECT_EQ(wizard.Text(ids::Label7), " 100%");
   EXPECT_EQ(wizard.Send(ids::pbMain, PBM_GETPOS), 100);
-  wizard.Screenshot("run-3-progress.png");
+  Screenshot(wizard, "run-3-progress.png");
   EXPECT_EQ(ListFolder(folder.path()), "");
 
   Next(wizard, 4);
   EXPECT_EQ(wizard.Text(ids::Label22), "you have successfully erased all items");
-  wizard.Screenshot("run-4-final.png");
+  Screenshot(wizard, "run-4-final.png");
 }
 
 TEST_F(FrmMainTest, CancelInTheConfirmationKeepsTheMethodPageAndErasesNothing) {
@@ -220,13 +216,13 @@ TEST_F(FrmMainTest, CancelDuringTheOverwriteOfALargeFileEndsTheProgram) {
   ListAndChoose(wizard, {large, later});
   wizard.Choose(ids::Combo1, 8);  // 35 passes: far longer than the test waits
 
-  ASSERT_TRUE(Confirm(wizard, IDOK).window);
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
   // The engine reports its first pass.
   ASSERT_TRUE(WaitFor([&] { return wizard.Send(ids::pbFile, PBM_GETPOS) > 0; }, 20s));
   EXPECT_EQ(wizard.Text(ids::Label17), large);
   EXPECT_EQ(wizard.Text(ids::lblRound), "1 Out of 3");
   ExpectButtons(wizard, false, "&Finish >>", false);
-  wizard.Screenshot("cancel-during-large-file.png");
+  Screenshot(wizard, "cancel-during-large-file.png");
 
   wizard.Click(ids::btnQuit);
   EXPECT_TRUE(wizard.WaitForExit(5s));

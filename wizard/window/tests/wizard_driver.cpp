@@ -171,6 +171,21 @@ std::string DosPath(const std::string& unixPath) {
   return path;
 }
 
+bool PrepareWizardPrefix() {
+  HKEY x11 = nullptr;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11) == ERROR_SUCCESS) {
+    RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(x11);
+  }
+  const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
+  if (!dornix) return false;
+  const auto registerServer =
+      reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dornix, "DllRegisterServer")));
+  const bool registered = registerServer && registerServer() == S_OK;
+  FreeLibrary(dornix);
+  return registered;
+}
+
 std::string Dialog::Text() const {
   // A message box shows its message in the static control 0xFFFF.
   return WindowText(GetDlgItem(window, 0xFFFF));
@@ -230,6 +245,18 @@ LRESULT WizardProcess::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void WizardProcess::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+
+bool WizardProcess::NextTo(int page) const {
+  Click(ids::btnNext);
+  return WaitFor([&] { return Page() == page; });
+}
+
+Dialog WizardProcess::ConfirmErase(int button) const {
+  Click(ids::btnNext);
+  const Dialog box = WaitForDialog("WARNING: Please confirm the erase operation");
+  if (box.window) box.Press(button);
+  return box;
+}
 
 void WizardProcess::ClickLabel(int id) const {
   PostMessageA(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
@@ -324,11 +351,16 @@ bool WizardProcess::WaitForExit(std::chrono::milliseconds timeout) const {
 
 bool WizardProcess::Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
-void WizardProcess::Screenshot(const std::string& file, HWND window) const {
+bool WizardProcess::Screenshot(const std::string& path, HWND window) const {
+  if (!window) window = form_;
+  // Whatever changed must be on the screen first.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendTo(window, WM_NULL, 0, 0);
+  std::this_thread::sleep_for(100ms);
   RECT area{};
-  if (!GetWindowRect(window ? window : form_, &area)) return;
+  if (!GetWindowRect(window, &area)) return false;
   const int width = area.right - area.left, height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return;
+  if (width <= 0 || height <= 0) return false;
   const HDC screen = GetDC(nullptr);
   const HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
@@ -350,10 +382,7 @@ void WizardProcess::Screenshot(const std::string& file, HWND window) const {
   }
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  if (!rgb.empty()) {
-    CreateDirectoryA(DosPath(SCREENSHOT_DIR).c_str(), nullptr);
-    PngFile::Save(DosPath(SCREENSHOT_DIR) + "\\" + file, width, height, rgb);
-  }
+  return !rgb.empty() && PngFile::Save(path, width, height, rgb);
 }
 
 }  // namespace qelwipe::testing

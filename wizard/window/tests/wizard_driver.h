@@ -18,6 +18,10 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds t
 // A Unix path of the build as the prefix's Z: drive shows it.
 std::string DosPath(const std::string& unixPath);
 
+// Registers the build's dornix.dll in the prefix, and lets Wine close windows
+// without waiting for a window manager (the test display has none).
+bool PrepareWizardPrefix();
+
 // A message box or common dialog of the program.
 struct Dialog {
   HWND window = nullptr;
@@ -50,6 +54,10 @@ class WizardProcess {
   // A message without pointers, answered within a few seconds.
   LRESULT Send(int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
   void Click(int id) const;
+  // Clicks Next and waits for `page` to show.
+  bool NextTo(int page) const;
+  // Next on the method page, the confirmation answered with `button`; its box.
+  Dialog ConfirmErase(int button) const;
   // A mouse click on a label or other plain control.
   void ClickLabel(int id) const;
   void PressKey(int id, int key) const;
@@ -72,8 +80,8 @@ class WizardProcess {
   bool WaitForExit(std::chrono::milliseconds timeout = 10s) const;
   bool Running() const;
 
-  // Saves what the screen shows of `window` (the form by default) as a PNG.
-  void Screenshot(const std::string& file, HWND window = nullptr) const;
+  // Saves what the screen shows of `window` (the form by default) as a PNG at `path`.
+  bool Screenshot(const std::string& path, HWND window = nullptr) const;
 
  private:
   PROCESS_INFORMATION process_{};
