@@ -269,7 +269,7 @@ TEST_F(FrmMainTest, MethodPageShowsTheHexFieldsTheMethodUses) {
   ASSERT_TRUE(WaitFor([&] { return wizard.Text(ids::Text1) == "100"; }));
 }
 
-TEST_F(FrmMainTest, ListPageDropsRefusesDuplicatesAndClears) {
+TEST_F(FrmMainTest, ListPageDropsRefusesDuplicatesSortsAndClears) {
   const std::string first = File("Alpha.TXT", 1024);
   const std::string second = File("dir.d\\noext", 1025);
   WizardProcess wizard;
@@ -292,6 +292,13 @@ TEST_F(FrmMainTest, ListPageDropsRefusesDuplicatesAndClears) {
   box.Press(IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.window); }));
   EXPECT_EQ(wizard.RowCount(), 2);
+
+  // The first click on "Name" sorts as the rows stand; each further click turns the order.
+  wizard.ClickHeader(0);
+  wizard.ClickHeader(0);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Cell(0, 0) == "noext"; }));
+  wizard.ClickHeader(0);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Cell(0, 0) == "Alpha.TXT"; }));
 
   // Clear Item takes the selected row only.
   wizard.Click(ids::btnDeleteItem);

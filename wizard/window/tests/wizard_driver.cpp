@@ -317,6 +317,17 @@ void WizardProcess::SelectRow(int row) const {
   SendTo(Control(ids::lvSelecteds), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
 }
 
+void WizardProcess::ClickHeader(int column) const {
+  const HWND list = Control(ids::lvSelecteds);
+  const auto header = reinterpret_cast<HWND>(SendTo(list, LVM_GETHEADER, 0, 0));
+  // The middle of the column: near its edges a press drags the divider.
+  int x = static_cast<int>(SendTo(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)) / 2;
+  for (int before = 0; before < column; ++before)
+    x += static_cast<int>(SendTo(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(before), 0));
+  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 4));
+  PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 4));
+}
+
 bool WizardProcess::AnswerPopupMenu(int key) const {
   HWND popup = nullptr;
   WaitFor([&] {

@@ -71,6 +71,8 @@ class WizardProcess {
   int RowCount() const;
   std::string Cell(int row, int column) const;  // 0-based
   void SelectRow(int row) const;
+  // A click on the list's column header.
+  void ClickHeader(int column) const;
 
   // Waits for a popup menu of the program and answers it with an entry's
   // mnemonic character or VK_ESCAPE; false when none showed or it stayed.
