@@ -23,7 +23,6 @@ constexpr char kFormClass[] = "QelWipeFrmMain";
 constexpr char kPageClass[] = "QelWipeFrame1";
 constexpr COLORREF kDescriptionColour = RGB(64, 64, 64);
 constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr int kListWidthTwips = 7080;
 // Shell file names and the picker's multi-file answer.
 constexpr std::size_t kShellNameLength = 1024;
 constexpr std::size_t kPickerLength = 32768;
@@ -67,9 +66,8 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   engine_ = CreateWipe1();
   if (!RegisterClasses()) return false;
   {
-    const HDC screen = GetDC(nullptr);
-    dpi_ = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    if (screen.get()) dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
   CreateFonts();
   dialogBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
@@ -185,17 +183,17 @@ void FrmMain::SetUpList() {
   if (!list) return;
   imageList1_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
   // The placeholder each row's icon starts from: an empty square.
-  const HDC screen = GetDC(nullptr);
-  placeholder_.reset(CreateCompatibleBitmap(screen, 16, 16));
-  if (placeholder_) {
-    const HDC memory = CreateCompatibleDC(screen);
-    const HGDIOBJ old = SelectObject(memory, placeholder_.get());
-    RECT square{0, 0, 16, 16};
-    FillRect(memory, &square, dialogBrush_.get());
-    SelectObject(memory, old);
-    DeleteDC(memory);
+  {
+    const ScreenDc screen;
+    placeholder_.reset(CreateCompatibleBitmap(screen.get(), 16, 16));
+    const UniqueDc memory(CreateCompatibleDC(screen.get()));
+    if (placeholder_ && memory) {
+      const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
+      RECT square{0, 0, 16, 16};
+      FillRect(memory.get(), &square, dialogBrush_.get());
+      SelectObject(memory.get(), old);
+    }
   }
-  ReleaseDC(nullptr, screen);
   SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
 
   for (int column = 0; column < kColumnCount; ++column) {
@@ -208,7 +206,7 @@ void FrmMain::SetUpList() {
   }
   for (const int column : {kName, kDirectory})
     SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                 Twips(ColumnWidthTwips(column, kListWidthTwips)));
+                 Twips(ColumnWidthTwips(column, SpecOf(ids::lvSelecteds).width)));
   DragAcceptFiles(list, TRUE);
   SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
@@ -510,16 +508,16 @@ void FrmMain::RenderProgressPage() {
   SetText(ids::Label22, progress.label22.text);
   SendMessageA(Control(ids::pbFile), PBM_SETPOS, static_cast<WPARAM>(progress.pbFile), 0);
   SendMessageA(Control(ids::pbMain), PBM_SETPOS, static_cast<WPARAM>(progress.pbMain), 0);
-  // Colour changes alone do not repaint a label.
   const struct {
     int id;
     const Label& label;
   } coloured[] = {{ids::Label17, progress.label17}, {ids::Label13, progress.label13}};
   for (const auto& [id, label] : coloured) {
-    const std::string key = (label.colour == TextColour::Red ? "red:" : "normal:") + label.text;
-    if (shownTexts_[-id] == key) continue;
-    shownTexts_[-id] = key;
     SetText(id, label.text);
+    // A change of colour alone does not repaint a label.
+    auto shown = shownColours_.try_emplace(id, TextColour::Normal).first;
+    if (shown->second == label.colour) continue;
+    shown->second = label.colour;
     InvalidateRect(Control(id), nullptr, TRUE);
   }
 }

@@ -3,6 +3,7 @@
 // user's commands to it.
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -78,9 +79,10 @@ class FrmMain final : public WizardView {
   std::unique_ptr<Wizard> wizard_;
 
   HWND form_ = nullptr;  // owned by the system once created; gone after WM_DESTROY
-  HWND panels_[5] = {};
+  std::array<HWND, kPageCount> panels_{};  // Frame1
   std::map<int, HWND> controls_;
   std::map<int, std::string> shownTexts_;
+  std::map<int, TextColour> shownColours_;
   int dpi_ = 96;
   bool settingText_ = false;
   std::uint64_t shownRevision_ = ~std::uint64_t{0};

@@ -24,8 +24,6 @@ struct ControlSpec {
   Font font = Font::Normal;
 };
 
-inline constexpr int kPageCount = 5;
-
 // The form's client area and the panels, which all stand in one place.
 inline constexpr int kFormWidth = 7800, kFormHeight = 5820;
 inline constexpr int kFrameLeft = 120, kFrameTop = 120, kFrameWidth = 7560, kFrameHeight = 4920;
@@ -127,6 +125,12 @@ inline constexpr ControlSpec kControls[] = {
     {"Label28", ids::Label28, 4, WC_STATICA, "Click here to erase more items", kLabel | SS_NOTIFY, 240, 3480, 3000,
      285},
 };
+
+constexpr const ControlSpec& SpecOf(int id) {
+  for (const ControlSpec& spec : kControls)
+    if (spec.id == id) return spec;
+  return kControls[0];
+}
 
 struct MenuSpec {
   int id;  // 0: a separator

@@ -63,21 +63,35 @@ struct PidlTraits {
   static void Close(PIDLIST_ABSOLUTE pidl) { CoTaskMemFree(pidl); }
 };
 
-inline void CloseHandleChecked(HANDLE handle) { CloseHandle(handle); }
-inline void DestroyWindowChecked(HWND window) { DestroyWindow(window); }
 inline void DestroyIconChecked(HICON icon) { DestroyIcon(icon); }
 inline void DestroyMenuChecked(HMENU menu) { DestroyMenu(menu); }
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
+inline void DeleteDcChecked(HDC dc) { DeleteDC(dc); }
 
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueFind = Unique<HANDLE, FindTraits>;
-using UniqueHandle = Unique<HANDLE, NullTraits<HANDLE, CloseHandleChecked>>;
 using UniqueKey = Unique<HKEY, KeyTraits>;
 using UniquePidl = Unique<PIDLIST_ABSOLUTE, PidlTraits>;
-using UniqueWindow = Unique<HWND, NullTraits<HWND, DestroyWindowChecked>>;
 using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconChecked>>;
 using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuChecked>>;
 using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageList>>;
+// A memory device context.
+using UniqueDc = Unique<HDC, NullTraits<HDC, DeleteDcChecked>>;
+
+// The screen's device context, borrowed for as long as this lives.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
 
 // Fonts, brushes and bitmaps.
 template <class Object>
