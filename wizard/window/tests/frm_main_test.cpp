@@ -205,6 +205,11 @@ TEST_F(FrmMainTest, CancelInTheConfirmationKeepsTheMethodPageAndErasesNothing) {
   wizard.Click(ids::btnBack);
   ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 1; }));
   EXPECT_EQ(wizard.RowCount(), 1);
+
+  // The close box ends the program without a question, erasing nothing.
+  PostMessageA(wizard.Form(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(wizard.WaitForExit());
+  EXPECT_EQ(ReadFile(file), before);
 }
 
 TEST_F(FrmMainTest, CancelDuringTheOverwriteOfALargeFileEndsTheProgram) {
@@ -222,6 +227,8 @@ TEST_F(FrmMainTest, CancelDuringTheOverwriteOfALargeFileEndsTheProgram) {
   EXPECT_EQ(wizard.Text(ids::Label17), large);
   EXPECT_EQ(wizard.Text(ids::lblRound), "1 Out of 3");
   ExpectButtons(wizard, false, "&Finish >>", false);
+  // Timer1 shows the totals while the engine works.
+  EXPECT_TRUE(WaitFor([&] { return wizard.Text(ids::lblFiles) == " 0 Out of  2"; }));
   Screenshot(wizard, "cancel-during-large-file.png");
 
   wizard.Click(ids::btnQuit);

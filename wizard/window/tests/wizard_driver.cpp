@@ -59,42 +59,38 @@ class RemoteBlock {
   bool kept_ = false;
 };
 
-struct FindForm {
+struct WindowSearch {
   DWORD processId;
+  const char* className;
+  const std::string* title;  // any title when null
   HWND found = nullptr;
 };
 
-BOOL CALLBACK FindFormProc(HWND window, LPARAM context) {
-  auto& search = *reinterpret_cast<FindForm*>(context);
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   char className[64] = {};
   GetClassNameA(window, className, sizeof className);
-  if (owner == search.processId && std::strcmp(className, kFormClass) == 0 && IsWindowVisible(window)) {
+  if (owner == search.processId && std::strcmp(className, search.className) == 0 && IsWindowVisible(window) &&
+      (!search.title || WindowText(window) == *search.title)) {
     search.found = window;
     return FALSE;
   }
   return TRUE;
 }
 
-struct FindDialog {
-  DWORD processId;
-  const std::string& title;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindDialogProc(HWND window, LPARAM context) {
-  auto& search = *reinterpret_cast<FindDialog*>(context);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  if (owner == search.processId && std::strcmp(className, "#32770") == 0 && IsWindowVisible(window) &&
-      WindowText(window) == search.title) {
-    search.found = window;
-    return FALSE;
-  }
-  return TRUE;
+// A visible top-level window of the process, once one shows.
+HWND WaitForWindow(DWORD processId, const char* className, const std::string* title,
+                   std::chrono::milliseconds timeout, const std::function<bool()>& giveUp = [] { return false; }) {
+  WindowSearch search{processId, className, title};
+  WaitFor(
+      [&] {
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr || giveUp();
+      },
+      timeout);
+  return search.found;
 }
 
 // A PNG of 8-bit RGB rows, its image data in stored (uncompressed) deflate blocks.
@@ -205,12 +201,7 @@ WizardProcess::WizardProcess(const std::string& arguments) {
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process_))
     return;
-  FindForm search{process_.dwProcessId};
-  WaitFor([&] {
-    EnumWindows(FindFormProc, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr || !Running();
-  });
-  form_ = search.found;
+  form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
 }
 
 WizardProcess::~WizardProcess() {
@@ -329,13 +320,7 @@ void WizardProcess::ClickHeader(int column) const {
 }
 
 bool WizardProcess::AnswerPopupMenu(int key) const {
-  HWND popup = nullptr;
-  WaitFor([&] {
-    popup = FindWindowA("#32768", nullptr);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(popup, &owner);
-    return popup && IsWindowVisible(popup) && owner == process_.dwProcessId;
-  });
+  const HWND popup = WaitForWindow(process_.dwProcessId, "#32768", nullptr, 10s);
   if (!popup) return false;
   // Menus belong to their process: the entries cannot be read from here, only chosen.
   if (key == VK_ESCAPE)
@@ -346,14 +331,7 @@ bool WizardProcess::AnswerPopupMenu(int key) const {
 }
 
 Dialog WizardProcess::WaitForDialog(const std::string& title, std::chrono::milliseconds timeout) const {
-  FindDialog search{process_.dwProcessId, title};
-  WaitFor(
-      [&] {
-        EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-      },
-      timeout);
-  return {search.found};
+  return {WaitForWindow(process_.dwProcessId, "#32770", &title, timeout)};
 }
 
 bool WizardProcess::WaitForExit(std::chrono::milliseconds timeout) const {
