@@ -126,8 +126,8 @@ bool FrmMain::RegisterClasses() {
   form.cbSize = sizeof form;
   form.lpfnWndProc = FormProc;
   form.hInstance = instance_;
-  form.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-  form.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+  form.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  form.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   form.lpszClassName = kFormClass;
   WNDCLASSEXA page = form;
@@ -242,7 +242,7 @@ LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPA
       return SendMessageA(GetParent(window), message, wParam, lParam);
     case WM_SETCURSOR:
       if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == ids::Label28) {
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+        SetCursor(LoadCursorA(nullptr, IDC_HAND));
         return TRUE;
       }
       break;

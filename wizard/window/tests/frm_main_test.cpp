@@ -320,7 +320,7 @@ TEST_F(FrmMainTest, ListPageDropsRefusesDuplicatesSortsAndClears) {
   EXPECT_FALSE(wizard.Enabled(ids::btnNext));
 }
 
-TEST_F(FrmMainTest, AddMenuFilePickerAddsLowerCasedPaths) {
+TEST_F(FrmMainTest, AddMenuPickersAddFilesLowerCasedAndFoldersAsTheyAre) {
   const std::string file = File("MiXed.Txt", 64);
   WizardProcess wizard;
   ASSERT_TRUE(wizard.Started());
@@ -342,6 +342,19 @@ TEST_F(FrmMainTest, AddMenuFilePickerAddsLowerCasedPaths) {
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   EXPECT_EQ(wizard.Cell(0, 1) + wizard.Cell(0, 0), lower);
   EXPECT_TRUE(wizard.Enabled(ids::btnNext));
+
+  // "F&older..." opens the folder browser; the folder keeps its case.
+  const std::string chosen = folder / "Chosen Folder";
+  fs::create_directory(chosen);
+  wizard.Click(ids::Browse);
+  ASSERT_TRUE(wizard.AnswerPopupMenu('o'));
+  const Dialog browser = wizard.WaitForDialog("Browse for Folder");
+  ASSERT_TRUE(browser.window);
+  SelectInFolderBrowser(browser, wizard.Process(), chosen);
+  browser.Press(IDOK);
+  ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 2; }));
+  EXPECT_EQ(wizard.Cell(1, 0), "Chosen Folder");
+  EXPECT_EQ(wizard.Cell(1, 3), "File Folder");
 }
 
 }  // namespace

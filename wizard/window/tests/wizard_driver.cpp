@@ -193,6 +193,12 @@ bool Dialog::IsDefault(int id) const {
 
 void Dialog::Press(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
 
+void SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder) {
+  RemoteBlock path(process, folder.size() + 1);
+  path.Write(0, folder.c_str(), folder.size() + 1);
+  SendTo(browser.window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.get()));
+}
+
 WizardProcess::WizardProcess(const std::string& arguments) {
   std::string commandLine = "\"" + DosPath(QELWIPE_EXE) + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;

@@ -32,6 +32,9 @@ struct Dialog {
   void Press(int id) const;
 };
 
+// The program's folder browser, told to select a folder.
+void SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder);
+
 class WizardProcess {
  public:
   // Starts the program with `arguments` and waits for its window.
@@ -81,6 +84,7 @@ class WizardProcess {
   Dialog WaitForDialog(const std::string& title, std::chrono::milliseconds timeout = 10s) const;
   bool WaitForExit(std::chrono::milliseconds timeout = 10s) const;
   bool Running() const;
+  HANDLE Process() const { return process_.hProcess; }
 
   // Saves what the screen shows of `window` (the form by default) as a PNG at `path`.
   bool Screenshot(const std::string& path, HWND window = nullptr) const;
