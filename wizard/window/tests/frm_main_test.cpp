@@ -56,6 +56,8 @@ class FrmMainTest : public ::testing::Test {
     Next(wizard, 2);
   }
 
+  // After the confirmation: the text needs the program's thread, which serves it
+  // only inside the run (Next off) or after it.
   static bool Finished(const WizardProcess& wizard) {
     return wizard.Text(ids::Label17) == kAllWiped && wizard.Enabled(ids::btnNext);
   }
@@ -176,6 +178,35 @@ TEST_F(FrmMainTest, RunOverAFolderTreeAndFilesLeavesNothingOnDisk) {
   Next(wizard, 4);
   EXPECT_EQ(wizard.Text(ids::Label22), "you have successfully erased all items");
   Screenshot(wizard, "run-4-final.png");
+}
+
+TEST_F(FrmMainTest, AFileHeldOpenStaysAndTheResultAsksForARestart) {
+  const std::string held = File("held.txt", 400);
+  const std::string free = File("free.txt", 400);
+  const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  ListAndChoose(wizard, {held, free});
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  const bool finished = WaitFor([&] {
+    return wizard.Text(ids::Label17) ==
+               "Some files will need for computer to restart to complete the erase process! Click Finish to see a "
+               "list of items!" &&
+           wizard.Enabled(ids::btnNext);
+  });
+  CloseHandle(holder);
+  ASSERT_TRUE(finished);
+  EXPECT_TRUE(fs::exists(held));
+  EXPECT_FALSE(fs::exists(free));
+
+  // Until the dialog for such files exists, Finish goes on to the final page as it is.
+  Next(wizard, 4);
+  EXPECT_EQ(wizard.Text(ids::Label13), "Attention!");
+  EXPECT_EQ(wizard.Text(ids::Label22), "Some files will need for computer to restart to complete the erase process!");
+  EXPECT_EQ(wizard.Text(ids::btnNext), "&Finish >>");
+  wizard.Click(ids::btnNext);
+  EXPECT_TRUE(wizard.WaitForExit());
 }
 
 TEST_F(FrmMainTest, CancelInTheConfirmationKeepsTheMethodPageAndErasesNothing) {

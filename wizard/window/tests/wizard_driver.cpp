@@ -251,7 +251,10 @@ bool WizardProcess::NextTo(int page) const {
 Dialog WizardProcess::ConfirmErase(int button) const {
   Click(ids::btnNext);
   const Dialog box = WaitForDialog("WARNING: Please confirm the erase operation");
-  if (box.window) box.Press(button);
+  if (!box.window) return box;
+  box.Press(button);
+  // Gone means answered: whatever the program shows next is the answer's doing.
+  WaitFor([&] { return !IsWindow(box.window); });
   return box;
 }
 

@@ -59,7 +59,7 @@ class WizardProcess {
   void Click(int id) const;
   // Clicks Next and waits for `page` to show.
   bool NextTo(int page) const;
-  // Next on the method page, the confirmation answered with `button`; its box.
+  // Next on the method page, the confirmation answered with `button` and gone; its box.
   Dialog ConfirmErase(int button) const;
   // A mouse click on a label or other plain control.
   void ClickLabel(int id) const;
