@@ -27,9 +27,17 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   for (std::uint64_t remaining = length; remaining != 0;) {
     Report(PercentAt(file.Position()));
     if (cancel_) break;  // a report may have cancelled
-    if (kind == FillKind::RandomPairs) FillRandomPairs(buffer.span());
-    if (kind == FillKind::RandomLetters) FillRandomLetters(buffer.span());
     const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
+    // A short chunk makes only the bytes it writes, then skips the draws of the rest
+    // of the buffer: the generator ends where regenerating all of it would leave it.
+    if (kind == FillKind::RandomPairs) {
+      FillRandomPairs(buffer.span().first(chunk));
+      generator::Skip(PairDraws(kPassBufferSize) - PairDraws(chunk));
+    }
+    if (kind == FillKind::RandomLetters) {
+      FillRandomLetters(buffer.span().first(chunk));
+      generator::Skip(LetterDraws(kPassBufferSize) - LetterDraws(chunk));
+    }
     file.Write(buffer.data(), chunk);
     remaining -= chunk;  // whatever the write returned
   }
@@ -44,7 +52,8 @@ void WipeCore::RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t 
     currentPass_ = static_cast<std::int32_t>(i + 1);
     if (method.seedBeforePass == currentPass_) generator::Seed(clock_());
     file.Rewind();
-    if (!pass.random()) TilePattern(buffer.span(), pass.bytes());
+    // Only the bytes a pass writes are filled: a small file need not touch the whole buffer.
+    if (!pass.random()) TilePattern(buffer.UsedBy(length), pass.bytes());
     WritePass(file, buffer, length, pass.kind);
   }
 }
@@ -53,7 +62,7 @@ void WipeCore::WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t 
                               std::span<const std::uint8_t> pattern) {
   currentPass_ = pass;
   file.Rewind();
-  if (!pattern.empty()) TilePattern(buffer.span(), pattern);
+  if (!pattern.empty()) TilePattern(buffer.UsedBy(length), pattern);
   WritePass(file, buffer, length, FillKind::FixedByte);
 }
 
@@ -63,7 +72,7 @@ std::string WipeCore::FolderOf(const std::string& path) const {
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
-ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&)>& prepare,
+ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
                             const RoundWriter& writeRound) {
   if (rounds_ < 1) return win_error::kInvalidArgument;
   if (busy_) return win_error::kBusy;
@@ -88,7 +97,7 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<vo
     file->Close();
     return win_error::kNotEnoughMemory;
   }
-  prepare(buffer);
+  prepare(buffer, length);
 
   const std::int32_t rounds = rounds_;
   for (std::int64_t round = 1; round <= rounds; ++round) {
@@ -111,7 +120,7 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<vo
 
 ErrorCode WipeCore::WipeFile(std::u16string_view fileName) {
   return Destroy(
-      fileName, [](PassBuffer&) {},
+      fileName, [](PassBuffer&, std::uint64_t) {},
       [this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
         file.Rewind();
         RunMethodRound(file, buffer, length);
@@ -121,7 +130,7 @@ ErrorCode WipeCore::WipeFile(std::u16string_view fileName) {
 ErrorCode WipeCore::FastWipeFile(std::u16string_view fileName, std::uint8_t s) {
   const std::array<std::uint8_t, 1> fill{s};
   return Destroy(
-      fileName, [&](PassBuffer& buffer) { TilePattern(buffer.span(), fill); },
+      fileName, [&](PassBuffer& buffer, std::uint64_t length) { TilePattern(buffer.UsedBy(length), fill); },
       [this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
         WriteFixedPass(file, buffer, length, 1, {});  // filled once for all rounds
       });
@@ -131,7 +140,7 @@ ErrorCode WipeCore::GovermentWipeFile(std::u16string_view fileName, std::uint8_t
                                       std::uint8_t s3) {
   const std::array<std::uint8_t, 3> fills{s1, s2, s3};
   return Destroy(
-      fileName, [](PassBuffer&) {},
+      fileName, [](PassBuffer&, std::uint64_t) {},
       [&, this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
         for (std::int32_t pass = 1; pass <= 3; ++pass)
           WriteFixedPass(file, buffer, length, pass, std::span(fills).subspan(pass - 1, 1));

@@ -46,7 +46,7 @@ class WipeCore {
 
  private:
   using RoundWriter = std::function<void(OpenFile&, PassBuffer&, std::uint64_t length)>;
-  ErrorCode Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&)>& prepare,
+  ErrorCode Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
                     const RoundWriter& writeRound);
   void RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length);
   void WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,

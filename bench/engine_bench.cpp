@@ -1,0 +1,257 @@
+// Measures the engine's passes against the plain write speed of the file system
+// and against GNU shred, on files in one folder (a tmpfs, so the storage is not
+// what is measured). Started by scripts/bench; not a test.
+//   engine_bench FOLDER FILE_BYTES RUNS SMALL_FILES
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "pass_fill.h"
+#include "platform_file_access.h"
+#include "wipe_core.h"
+
+extern char** environ;
+
+namespace {
+
+using dornix::FillKind;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kSmallFileBytes = 4096;
+
+struct Options {
+  std::string folder;
+  std::uint64_t fileBytes = 0;
+  int runs = 0;
+  int smallFiles = 0;
+};
+
+[[noreturn]] void Fail(const std::string& why) {
+  std::fprintf(stderr, "engine_bench: %s\n", why.c_str());
+  std::exit(1);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t mid = values.size() / 2;
+  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
+}
+
+// One figure: `work` is timed, `prepare` and `finish` around it are not.
+struct Measure {
+  Measure(const char* name, std::function<void()> work, std::function<void()> prepare = [] {},
+          std::function<void()> finish = [] {})
+      : name(name), work(std::move(work)), prepare(std::move(prepare)), finish(std::move(finish)) {}
+  const char* name;
+  std::function<void()> work, prepare, finish;
+  std::vector<double> seconds;
+};
+
+// Every measure once per round, so that a change in the machine's load (it is
+// shared) falls on all of them alike and the ratios stay fair. A first round warms
+// caches and the file's pages and is not counted.
+void RunRounds(std::vector<Measure>& measures, int rounds) {
+  for (int round = 0; round <= rounds; ++round)
+    for (auto& m : measures) {
+      m.prepare();
+      const auto start = Clock::now();
+      m.work();
+      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      if (round > 0) m.seconds.push_back(seconds);
+      m.finish();
+    }
+}
+
+// Every run's rate, so that a disturbed run can be told from a slow figure.
+void PrintRuns(const std::vector<Measure>& measures, double amount, const char* unit) {
+  for (const auto& m : measures) {
+    std::printf("%-18s", m.name);
+    for (double seconds : m.seconds) std::printf(" %9.3f", amount / seconds);
+    std::printf("  %s\n", unit);
+  }
+}
+
+double MedianSeconds(const std::vector<Measure>& measures, const char* name) {
+  for (const auto& m : measures)
+    if (std::string(m.name) == name) return Median(m.seconds);
+  Fail(std::string("no measure ") + name);
+}
+
+void Run(std::vector<std::string> argv) {
+  std::vector<char*> args;
+  for (auto& arg : argv) args.push_back(arg.data());
+  args.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) Fail("cannot start " + argv[0]);
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail(argv[0] + " failed");
+}
+
+// Writes `bytes` bytes of `fill` to `path`, replacing what was there.
+void MakeFile(const std::string& path, std::uint64_t bytes, std::uint8_t fill) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) Fail("cannot create " + path);
+  const std::vector<std::uint8_t> block(1 << 20, fill);
+  for (std::uint64_t left = bytes; left != 0;) {
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+    if (::write(fd, block.data(), count) != static_cast<ssize_t>(count)) Fail("cannot fill " + path);
+    left -= count;
+  }
+  ::close(fd);
+}
+
+// The ceiling: 256,000-byte writes from the start of the file, then one fsync, from a
+// buffer aligned as the engine's is (the copy into the file is faster from aligned memory).
+void PlainWrites(int fd, const dornix::PassBuffer& buffer, std::uint64_t bytes) {
+  for (std::uint64_t left = bytes; left != 0;) {
+    const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(left, dornix::kPassBufferSize));
+    if (::write(fd, buffer.data(), count) != static_cast<ssize_t>(count)) Fail("write failed");
+    left -= count;
+  }
+  fsync(fd);
+}
+
+struct Figure {
+  const char* name;
+  double value;
+};
+
+void PrintFigures(const char* unit, const std::vector<Figure>& figures, double base) {
+  for (const auto& f : figures) std::printf("%s %.3f %s %.3f\n", f.name, f.value, unit, f.value / base);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 5) Fail("usage: engine_bench FOLDER FILE_BYTES RUNS SMALL_FILES");
+  const Options options{argv[1], std::strtoull(argv[2], nullptr, 10), std::atoi(argv[3]), std::atoi(argv[4])};
+  if (options.fileBytes == 0 || options.runs < 1 || options.smallFiles < 1) Fail("bad arguments");
+
+  const std::string big = options.folder + "/big.bin";
+  MakeFile(big, options.fileBytes, 0xC3);
+  const double gigabytes = static_cast<double>(options.fileBytes) / 1e9;
+
+  std::printf("file %s, %llu bytes, median of %d runs; random fills use the %s path\n", big.c_str(),
+              static_cast<unsigned long long>(options.fileBytes), options.runs,
+              dornix::NameOf(dornix::CurrentFillPath()));
+
+  // The engine's passes, each one call of its pass writer. The file is opened for
+  // each run only: while the engine holds it, no other opener gets in.
+  auto files = dornix::MakePlatformFileAccess();
+  std::unique_ptr<dornix::OpenFile> file;
+  dornix::WipeCore core(*files);
+  dornix::PassBuffer buffer;
+  if (!buffer.valid()) Fail("no memory for the pass buffer");
+  auto enginePass = [&](const char* name, FillKind kind, std::span<const std::uint8_t> pattern) {
+    return Measure{name,
+                   [&, kind, pattern] {
+                     if (!pattern.empty()) dornix::TilePattern(buffer.span(), pattern);
+                     dornix::generator::Seed(static_cast<std::uint32_t>(std::time(nullptr)));
+                     core.WritePass(*file, buffer, options.fileBytes, kind);
+                   },
+                   [&] {
+                     if (files->OpenExclusive(big, file) != 0) Fail("cannot open " + big);
+                   },
+                   [&] { file->Close(); }};
+  };
+  static const std::uint8_t kZero[] = {0x00};
+  static const std::uint8_t kGutmann[] = {0x92, 0x49, 0x24};  // method 8's first pattern
+  std::vector<Measure> bigMeasures;
+  dornix::PassBuffer plain;
+  if (!plain.valid()) Fail("no memory for the write buffer");
+  dornix::TilePattern(plain.span(), kGutmann);
+  int fd = -1;
+  bigMeasures.push_back({"limit", [&] { PlainWrites(fd, plain, options.fileBytes); },
+                          [&] { fd = ::open(big.c_str(), O_WRONLY | O_CLOEXEC); }, [&] { ::close(fd); }});
+  bigMeasures.push_back(enginePass("zero", FillKind::FixedByte, kZero));
+  bigMeasures.push_back(enginePass("pattern", FillKind::TiledPattern, kGutmann));
+  bigMeasures.push_back(enginePass("pairs", FillKind::RandomPairs, {}));
+  bigMeasures.push_back(enginePass("letters", FillKind::RandomLetters, {}));
+  bigMeasures.push_back({"shred_random", [&] { Run({"shred", "-n", "1", big}); }});
+  bigMeasures.push_back({"shred_zero", [&] { Run({"shred", "-n", "0", "-z", big}); }});
+  RunRounds(bigMeasures, options.runs);
+  ::unlink(big.c_str());
+  std::printf("\nevery run:\n");
+  PrintRuns(bigMeasures, gigabytes, "GB/s");
+  auto rateOf = [&](const char* name) { return gigabytes / MedianSeconds(bigMeasures, name); };
+  const double limit = rateOf("limit"), shredRandom = rateOf("shred_random"), shredZero = rateOf("shred_zero");
+
+  // Fills alone, in memory: what the passes spend besides writing.
+  std::printf("\nfill only, GB/s:");
+  for (dornix::FillPath path : dornix::SupportedFillPaths()) {
+    dornix::SetFillPath(path);
+    constexpr int kBuffers = 2000;
+    std::vector<Measure> fills{{"pairs", [&] {
+                                  for (int i = 0; i < kBuffers; ++i) dornix::FillRandomPairs(buffer.span());
+                                }},
+                               {"letters", [&] {
+                                  for (int i = 0; i < kBuffers; ++i) dornix::FillRandomLetters(buffer.span());
+                                }}};
+    RunRounds(fills, options.runs);
+    const double filled = kBuffers * static_cast<double>(dornix::kPassBufferSize) / 1e9;
+    std::printf("  %s pairs %.1f letters %.1f;", dornix::NameOf(path), filled / MedianSeconds(fills, "pairs"),
+                filled / MedianSeconds(fills, "letters"));
+  }
+  dornix::SetFillPath(dornix::SupportedFillPaths().back());
+  std::printf("\n");
+
+  // Small files: the same names made anew before every run.
+  const std::string smallFolder = options.folder + "/small";
+  ::mkdir(smallFolder.c_str(), 0700);
+  std::vector<std::string> names;
+  for (int i = 0; i < options.smallFiles; ++i) names.push_back(smallFolder + "/file" + std::to_string(i) + ".dat");
+  auto makeSmall = [&] {
+    for (const auto& name : names) MakeFile(name, kSmallFileBytes, 0xC3);
+  };
+  core.SetWipeMethod(0);
+  core.SetWipeRounds(1);
+  std::vector<std::string> shredSmallArgs{"shred", "-u", "-n", "1"};
+  shredSmallArgs.insert(shredSmallArgs.end(), names.begin(), names.end());
+  std::vector<Measure> smallMeasures{{"small_files",
+                                       [&] {
+                                         for (const auto& name : names)
+                                           if (core.WipeFile(std::u16string(name.begin(), name.end())) != 0)
+                                             Fail("cannot erase " + name);
+                                       },
+                                       makeSmall},
+                                      {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall}};
+  RunRounds(smallMeasures, options.runs);
+  ::rmdir(smallFolder.c_str());
+  PrintRuns(smallMeasures, options.smallFiles, "files/s");
+  const double engineSmall = MedianSeconds(smallMeasures, "small_files");
+  const double shredSmall = MedianSeconds(smallMeasures, "shred_small_files");
+
+  const double count = options.smallFiles;
+  std::vector<Figure> bigFigures;
+  for (const auto& m : bigMeasures) bigFigures.push_back({m.name, rateOf(m.name)});
+  // Random passes are compared with shred's random pass, the others with its zero pass.
+  std::printf("\n%-18s %10s %9s %9s\n", "", "GB/s", "/limit", "/shred");
+  for (const auto& f : bigFigures) {
+    const bool random = std::string_view(f.name) == "pairs" || std::string_view(f.name) == "letters";
+    std::printf("%-18s %10.3f %9.3f %9.3f\n", f.name, f.value, f.value / limit,
+                f.value / (random ? shredRandom : shredZero));
+  }
+  std::printf("%-18s %10s %9s\n", "", "files/s", "/shred");
+  std::printf("%-18s %10.0f %9.3f\n", "small_files", count / engineSmall, shredSmall / engineSmall);
+  std::printf("%-18s %10.0f %9.3f\n\n", "shred_small_files", count / shredSmall, 1.0);
+
+  PrintFigures("GB/s", bigFigures, limit);
+  PrintFigures("files/s", {{"small_files", count / engineSmall}, {"shred_small_files", count / shredSmall}},
+               count / shredSmall);
+  return 0;
+}

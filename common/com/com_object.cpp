@@ -1,0 +1,51 @@
+#include "com_object.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace comkit {
+
+HMODULE ThisModule() { return reinterpret_cast<HMODULE>(&__ImageBase); }
+
+std::wstring ThisModulePath() {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(ThisModule(), path, MAX_PATH);
+  return length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+std::string ThisModulePathAnsi() {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(ThisModule(), path, MAX_PATH);
+  return length < MAX_PATH ? std::string(path, length) : std::string();
+}
+
+namespace {
+
+class ClassFactory final : public ComObject<IClassFactory> {
+ public:
+  explicit ClassFactory(Creator create) : ComObject(nullptr), create_(create) {}
+
+  STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override { return create_(outer, iid, out); }
+  STDMETHODIMP LockServer(BOOL lock) override {
+    lock ? ModuleLock::Lock() : ModuleLock::Unlock();
+    return S_OK;
+  }
+
+ private:
+  HRESULT FindInterface(REFIID iid, void** out) override {
+    static const QITAB table[] = {QITABENT(ClassFactory, IClassFactory), {}};
+    return QISearch(this, table, iid, out);
+  }
+
+  Creator create_;
+};
+
+}  // namespace
+
+HRESULT GetClassObject(Creator create, REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  auto* factory = new (std::nothrow) ClassFactory(create);
+  return factory ? QueryNewObject(factory, iid, out) : E_OUTOFMEMORY;
+}
+
+}  // namespace comkit

@@ -1,0 +1,67 @@
+#include "registry.h"
+
+#include <objbase.h>
+
+namespace comkit {
+
+LSTATUS RegKey::Create(HKEY parent, const std::string& path, RegKey& key) {
+  RegKey created;
+  const LSTATUS status = RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                         KEY_READ | KEY_WRITE, nullptr, &created.key_, nullptr);
+  if (status == ERROR_SUCCESS) key = std::move(created);
+  return status;
+}
+
+LSTATUS RegKey::Open(HKEY parent, const std::string& path, REGSAM access, RegKey& key) {
+  RegKey opened;
+  const LSTATUS status = RegOpenKeyExA(parent, path.c_str(), 0, access, &opened.key_);
+  if (status == ERROR_SUCCESS) key = std::move(opened);
+  return status;
+}
+
+LSTATUS RegKey::SetString(const std::string& name, const std::string& value) {
+  return RegSetValueExA(key_, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+}
+
+std::string GuidText(REFGUID guid) {
+  wchar_t wide[40];
+  const int length = StringFromGUID2(guid, wide, 40);
+  return length > 0 ? std::string(wide, wide + length - 1) : std::string();  // plain ASCII
+}
+
+std::string Expand(std::string_view pattern, std::span<const Placeholder> placeholders) {
+  std::string text;
+  while (!pattern.empty()) {
+    const Placeholder* found = nullptr;
+    for (const Placeholder& placeholder : placeholders)
+      if (pattern.starts_with(placeholder.token)) found = &placeholder;
+    if (found) {
+      text += found->text;
+      pattern.remove_prefix(found->token.size());
+    } else {
+      text += pattern.front();
+      pattern.remove_prefix(1);
+    }
+  }
+  return text;
+}
+
+HRESULT WriteEntries(HKEY root, std::span<const RegistryEntry> entries, std::span<const Placeholder> placeholders) {
+  for (const RegistryEntry& entry : entries) {
+    RegKey key;
+    LSTATUS status = RegKey::Create(root, Expand(entry.key, placeholders), key);
+    if (status == ERROR_SUCCESS && entry.hasValue)
+      status = key.SetString(std::string(entry.name), Expand(entry.value, placeholders));
+    if (status != ERROR_SUCCESS) return HRESULT_FROM_WIN32(status);
+  }
+  return S_OK;
+}
+
+HRESULT DeleteKeyTree(HKEY root, const std::string& path) {
+  const LSTATUS status = RegDeleteTreeA(root, path.c_str());
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
+  return HRESULT_FROM_WIN32(status);
+}
+
+}  // namespace comkit

@@ -1,0 +1,65 @@
+#pragma once
+// Registration as data: a server lists its keys and values in a constant table
+// and writes or removes them here, through the ANSI registry calls.
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace comkit {
+
+class RegKey {
+ public:
+  RegKey() = default;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
+  RegKey& operator=(RegKey&& other) noexcept {
+    std::swap(key_, other.key_);
+    return *this;
+  }
+  ~RegKey() {
+    if (key_) RegCloseKey(key_);
+  }
+
+  // Opens `path` below `parent`, creating what is missing.
+  static LSTATUS Create(HKEY parent, const std::string& path, RegKey& key);
+  static LSTATUS Open(HKEY parent, const std::string& path, REGSAM access, RegKey& key);
+  // `name` empty: the default value.
+  LSTATUS SetString(const std::string& name, const std::string& value);
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+// One registry value, or (hasValue false) a key that only has to exist. Key paths
+// and values may hold placeholders such as "%MODULE%", filled in when written.
+struct RegistryEntry {
+  std::string_view key;
+  std::string_view name;  // empty: the default value
+  std::string_view value;
+  bool hasValue = true;
+};
+
+constexpr RegistryEntry KeyOnly(std::string_view key) { return {key, {}, {}, false}; }
+
+struct Placeholder {
+  std::string_view token;  // "%NAME%"
+  std::string text;
+};
+
+// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", as keys and values name classes and libraries.
+std::string GuidText(REFGUID guid);
+
+std::string Expand(std::string_view pattern, std::span<const Placeholder> placeholders);
+
+// Writes every entry below `root`; the first failure ends it.
+HRESULT WriteEntries(HKEY root, std::span<const RegistryEntry> entries, std::span<const Placeholder> placeholders);
+
+// Removes a key with everything below it; a key that is not there is no failure.
+HRESULT DeleteKeyTree(HKEY root, const std::string& path);
+
+}  // namespace comkit

@@ -1,0 +1,89 @@
+#include "registration.h"
+
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <array>
+#include <string>
+
+#include "com_object.h"
+#include "com_ptr.h"
+#include "dornix.h"
+#include "registry.h"
+#include "wipe_control.h"
+
+namespace dornix {
+namespace {
+
+using comkit::KeyOnly;
+using comkit::RegistryEntry;
+
+static_assert(kWipeMiscStatus == 132497, "MiscStatus\\1 below must name the control's status bits");
+
+// Written below HKEY_CLASSES_ROOT. The class key is removed first, so it always
+// holds exactly these entries.
+constexpr RegistryEntry kEntries[] = {
+    {"Vc.Wipe.1", "", "Wipe Class"},
+    {"Vc.Wipe.1\\CLSID", "", "%CLSID%"},
+    {"Vc.Wipe", "", "Wipe Class"},
+    {"Vc.Wipe\\CLSID", "", "%CLSID%"},
+    {"Vc.Wipe\\CurVer", "", "Vc.Wipe.1"},
+    {"CLSID\\%CLSID%", "", "Wipe Class"},
+    {"CLSID\\%CLSID%\\ProgID", "", "Vc.Wipe.1"},
+    {"CLSID\\%CLSID%\\VersionIndependentProgID", "", "Vc.Wipe"},
+    KeyOnly("CLSID\\%CLSID%\\Programmable"),
+    {"CLSID\\%CLSID%\\InprocServer32", "", "%MODULE%"},
+    {"CLSID\\%CLSID%\\InprocServer32", "ThreadingModel", "Apartment"},
+    KeyOnly("CLSID\\%CLSID%\\Control"),
+    {"CLSID\\%CLSID%\\ToolboxBitmap32", "", "%MODULE%, 101"},
+    {"CLSID\\%CLSID%\\MiscStatus", "", "0"},
+    {"CLSID\\%CLSID%\\MiscStatus\\1", "", "132497"},
+    {"CLSID\\%CLSID%\\TypeLib", "", "%LIBID%"},
+    {"CLSID\\%CLSID%\\Version", "", "1.0"},
+};
+
+constexpr std::string_view kClassKey = "CLSID\\%CLSID%";
+// Removed on unregistration; never the CLSID key itself.
+constexpr std::string_view kOwnedKeys[] = {kClassKey, "Vc.Wipe.1", "Vc.Wipe"};
+
+constexpr LCID kLibraryLocale = 0x0409;
+
+std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
+  return {{{"%CLSID%", comkit::GuidText(CLSID_Wipe)},
+           {"%LIBID%", comkit::GuidText(LIBID_VCLib)},
+           {"%MODULE%", std::move(modulePath)}}};
+}
+
+HRESULT RegisterTypeLibrary() {
+  std::wstring module = comkit::ThisModulePath();
+  comkit::ComPtr<ITypeLib> library;
+  if (module.empty() || FAILED(LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
+  return SUCCEEDED(RegisterTypeLib(library.get(), module.data(), nullptr)) ? S_OK : SELFREG_E_TYPELIB;
+}
+
+}  // namespace
+
+HRESULT RegisterWipeControl() {
+  std::string module = comkit::ThisModulePathAnsi();
+  if (module.empty()) return SELFREG_E_CLASS;
+  const auto placeholders = Placeholders(std::move(module));
+
+  HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(kClassKey, placeholders));
+  if (SUCCEEDED(hr)) hr = comkit::WriteEntries(HKEY_CLASSES_ROOT, kEntries, placeholders);
+  if (FAILED(hr)) return SELFREG_E_CLASS;
+  return RegisterTypeLibrary();
+}
+
+HRESULT UnregisterWipeControl() {
+  const auto placeholders = Placeholders({});
+  HRESULT result = S_OK;
+  for (const std::string_view key : kOwnedKeys) {
+    const HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(key, placeholders));
+    if (FAILED(hr)) result = SELFREG_E_CLASS;
+  }
+  // A library that is not registered is already in the state asked for.
+  UnRegisterTypeLib(LIBID_VCLib, 1, 0, kLibraryLocale, SYS_WIN64);
+  return result;
+}
+
+}  // namespace dornix

@@ -1,0 +1,36 @@
+#pragma once
+// Block kernels behind the random fills. Each writes as many whole blocks as fit
+// at the front of `out`, returns the bytes written and moves `state` past exactly
+// the draws those bytes took; the caller finishes the rest one draw at a time.
+// Every lane of a kernel starts at the state of its own draw within the first
+// block and jumps a whole block of draws per step.
+#include <cstddef>
+#include <cstdint>
+
+#include "pass_fill.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#define DORNIX_FILL_X86 1
+#endif
+
+namespace dornix::kernels {
+
+using Kernel = std::size_t (*)(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+
+// states[i] is the state that makes draw i (0-based) after `state`.
+inline void DrawStates(std::uint32_t state, std::uint32_t* states, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) states[i] = state = generator::Step(state);
+}
+
+std::size_t PortablePairs(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+std::size_t PortableLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+
+#ifdef DORNIX_FILL_X86
+std::size_t Avx2Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+std::size_t Avx2Letters(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+std::size_t Avx512Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+std::size_t Avx512BwLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+std::size_t Avx512VbmiLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state);
+#endif
+
+}  // namespace dornix::kernels
