@@ -35,43 +35,34 @@ class Unique {
   Handle handle_ = Traits::Invalid();
 };
 
-template <class Handle, auto CloseFunction>
-struct NullTraits {
-  static constexpr Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { CloseFunction(handle); }
-};
-
-struct FileTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE handle) { CloseHandle(handle); }
-};
-struct FindTraits {
-  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE handle) { FindClose(handle); }
-};
-struct GdiTraits {
-  static HGDIOBJ Invalid() { return nullptr; }
-  static void Close(HGDIOBJ object) { DeleteObject(object); }
-};
-struct KeyTraits {
-  static HKEY Invalid() { return nullptr; }
-  static void Close(HKEY key) { RegCloseKey(key); }
-};
+// Imported functions have no constant address: each closer is wrapped once here.
+inline void CloseFileHandle(HANDLE handle) { CloseHandle(handle); }
+inline void CloseFind(HANDLE handle) { FindClose(handle); }
+inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
+inline void CloseKey(HKEY key) { RegCloseKey(key); }
 // Identifier lists go back through the shell's allocator.
-struct PidlTraits {
-  static PIDLIST_ABSOLUTE Invalid() { return nullptr; }
-  static void Close(PIDLIST_ABSOLUTE pidl) { CoTaskMemFree(pidl); }
-};
-
+inline void FreePidl(PIDLIST_ABSOLUTE pidl) { CoTaskMemFree(pidl); }
 inline void DestroyIconChecked(HICON icon) { DestroyIcon(icon); }
 inline void DestroyMenuChecked(HMENU menu) { DestroyMenu(menu); }
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 inline void DeleteDcChecked(HDC dc) { DeleteDC(dc); }
 
-using UniqueFile = Unique<HANDLE, FileTraits>;
-using UniqueFind = Unique<HANDLE, FindTraits>;
-using UniqueKey = Unique<HKEY, KeyTraits>;
-using UniquePidl = Unique<PIDLIST_ABSOLUTE, PidlTraits>;
+template <class Handle, void (*CloseFunction)(Handle)>
+struct NullTraits {
+  static constexpr Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseFunction(handle); }
+};
+// File and search handles fail as INVALID_HANDLE_VALUE, not as null.
+template <void (*CloseFunction)(HANDLE)>
+struct InvalidValueTraits {
+  static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE handle) { CloseFunction(handle); }
+};
+
+using UniqueFile = Unique<HANDLE, InvalidValueTraits<CloseFileHandle>>;
+using UniqueFind = Unique<HANDLE, InvalidValueTraits<CloseFind>>;
+using UniqueKey = Unique<HKEY, NullTraits<HKEY, CloseKey>>;
+using UniquePidl = Unique<PIDLIST_ABSOLUTE, NullTraits<PIDLIST_ABSOLUTE, FreePidl>>;
 using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconChecked>>;
 using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuChecked>>;
 using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageList>>;
@@ -105,7 +96,7 @@ class UniqueGdi {
   Object release() { return static_cast<Object>(object_.release()); }
 
  private:
-  Unique<HGDIOBJ, GdiTraits> object_;
+  Unique<HGDIOBJ, NullTraits<HGDIOBJ, DeleteGdiObject>> object_;
 };
 using UniqueFont = UniqueGdi<HFONT>;
 using UniqueBrush = UniqueGdi<HBRUSH>;
