@@ -33,11 +33,11 @@ constexpr int kHexCaptions[3] = {ids::Label14, ids::Label15, ids::Label16};
 
 FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
-UniqueMenu MakeMenu(const MenuSpec* entries, std::size_t count) {
+UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
   UniqueMenu menu(CreatePopupMenu());
   if (!menu) return menu;
   for (std::size_t i = 0; i < count; ++i) {
-    const MenuSpec& entry = entries[i];
+    const MenuEntry& entry = entries[i];
     if (entry.id == 0)
       AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
     else
@@ -154,18 +154,18 @@ void FrmMain::CreateFonts() {
 }
 
 void FrmMain::CreateControls() {
-  for (const ControlSpec& spec : kControls) {
-    const HWND parent = spec.page == kOnForm ? form_ : panels_[spec.page];
-    const HWND control = CreateWindowExA(IsSunken(spec.className) ? WS_EX_CLIENTEDGE : 0, spec.className, spec.text,
-                                         IsSunken(spec.className) ? spec.style & ~WS_BORDER : spec.style,
-                                         Twips(spec.left), Twips(spec.top), Twips(spec.width), Twips(spec.height),
-                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_,
+  for (const ControlLayout& layout : kControls) {
+    const HWND parent = layout.page == kOnForm ? form_ : panels_[layout.page];
+    const HWND control = CreateWindowExA(IsSunken(layout.className) ? WS_EX_CLIENTEDGE : 0, layout.className, layout.text,
+                                         IsSunken(layout.className) ? layout.style & ~WS_BORDER : layout.style,
+                                         Twips(layout.left), Twips(layout.top), Twips(layout.width), Twips(layout.height),
+                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
                                          nullptr);
     if (!control) continue;
-    controls_[spec.id] = control;
-    shownTexts_[spec.id] = spec.text;
-    const HFONT font = spec.font == Font::Title  ? titleFont_.get()
-                       : spec.font == Font::Bold ? boldFont_.get()
+    controls_[layout.id] = control;
+    shownTexts_[layout.id] = layout.text;
+    const HFONT font = layout.font == Font::Title  ? titleFont_.get()
+                       : layout.font == Font::Bold ? boldFont_.get()
                                                  : normalFont_.get();
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
@@ -197,16 +197,16 @@ void FrmMain::SetUpList() {
   SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
 
   for (int column = 0; column < kColumnCount; ++column) {
-    LVCOLUMNA spec{};
-    spec.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    spec.pszText = const_cast<char*>(kColumns[static_cast<std::size_t>(column)].header);
-    spec.cx = Twips(kColumns[static_cast<std::size_t>(column)].widthTwips);
-    spec.iSubItem = column;
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&spec));
+    LVCOLUMNA header{};
+    header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    header.pszText = const_cast<char*>(kColumns[static_cast<std::size_t>(column)].header);
+    header.cx = Twips(kColumns[static_cast<std::size_t>(column)].widthTwips);
+    header.iSubItem = column;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
   }
   for (const int column : {kName, kDirectory})
     SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                 Twips(ColumnWidthTwips(column, SpecOf(ids::lvSelecteds).width)));
+                 Twips(ColumnWidthTwips(column, LayoutOf(ids::lvSelecteds).width)));
   DragAcceptFiles(list, TRUE);
   SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }

@@ -14,7 +14,7 @@ enum class Font { Normal, Bold, Title };
 inline constexpr int kOnForm = -1;
 
 // A control is named by its identifier (control_ids.h).
-struct ControlSpec {
+struct ControlLayout {
   int id;
   int page;  // index of the Frame1 panel holding it, or kOnForm
   const char* className;
@@ -36,7 +36,7 @@ inline constexpr DWORD kField = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER |
 
 // The one character outside plain ASCII is the right single quotation mark of
 // code page 1252, which the window's ANSI calls use.
-inline constexpr ControlSpec kControls[] = {
+inline constexpr ControlLayout kControls[] = {
     // Button strip under the pages.
     {ids::Line1, kOnForm, WC_STATICA, "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 120, 5160, 7560, 30},
     {ids::h, kOnForm, WC_BUTTONA, "Help", kButton, 120, 5310, 1095, 375},
@@ -126,26 +126,26 @@ inline constexpr ControlSpec kControls[] = {
      285},
 };
 
-constexpr const ControlSpec& SpecOf(int id) {
-  for (const ControlSpec& spec : kControls)
-    if (spec.id == id) return spec;
+constexpr const ControlLayout& LayoutOf(int id) {
+  for (const ControlLayout& layout : kControls)
+    if (layout.id == id) return layout;
   return kControls[0];
 }
 
-struct MenuSpec {
+struct MenuEntry {
   int id;  // 0: a separator
   const char* text;
 };
 
 // `menu`, the list page's add menu.
-inline constexpr MenuSpec kAddMenu[] = {{ids::FileM, "&File..."},
+inline constexpr MenuEntry kAddMenu[] = {{ids::FileM, "&File..."},
                                         {ids::FolderM, "F&older..."},
                                         {0, ""},
                                         {ids::mnurecentmru, "Recently Used Files"},
                                         {ids::mnurecyclebin, "&Recycle Bin Contents..."}};
 
 // `HelpMen`; the separator is SP2Menu.
-inline constexpr MenuSpec kHelpMenu[] = {{ids::Hmenu, "Help Topics"},
+inline constexpr MenuEntry kHelpMenu[] = {{ids::Hmenu, "Help Topics"},
                                          {ids::CSmenu, "Online customer support"},
                                          {0, ""},
                                          {ids::UpdateMen, "Check for updates"},
