@@ -381,7 +381,7 @@ TEST_F(FrmMainTest, AddMenuPickersAddFilesLowerCasedAndFoldersAsTheyAre) {
   ASSERT_TRUE(wizard.AnswerPopupMenu('o'));
   const Dialog browser = wizard.WaitForDialog("Browse for Folder");
   ASSERT_TRUE(browser.window);
-  SelectInFolderBrowser(browser, wizard.Process(), chosen);
+  ASSERT_TRUE(SelectInFolderBrowser(browser, wizard.Process(), chosen));
   browser.Press(IDOK);
   ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 2; }));
   EXPECT_EQ(wizard.Cell(1, 0), "Chosen Folder");

@@ -193,10 +193,27 @@ bool Dialog::IsDefault(int id) const {
 
 void Dialog::Press(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
 
-void SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder) {
+bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder) {
   RemoteBlock path(process, folder.size() + 1);
   path.Write(0, folder.c_str(), folder.size() + 1);
-  SendTo(browser.window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.get()));
+  const HWND tree = FindWindowExA(browser.window, nullptr, WC_TREEVIEWA, nullptr);
+  constexpr std::size_t kTextLength = 260;
+  RemoteBlock item(process, sizeof(TVITEMA) + kTextLength);
+  const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+  // The dialog may still settle on its first choice after it shows: ask until the tree agrees.
+  return WaitFor([&] {
+    SendTo(browser.window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.get()));
+    TVITEMA query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = reinterpret_cast<HTREEITEM>(SendTo(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    query.pszText = item.get() + sizeof(TVITEMA);
+    query.cchTextMax = kTextLength;
+    item.Write(0, &query, sizeof query);
+    if (!query.hItem || !SendTo(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(item.get()))) return false;
+    char text[kTextLength] = {};
+    item.Read(sizeof(TVITEMA), text, sizeof text - 1);
+    return name == text;
+  });
 }
 
 WizardProcess::WizardProcess(const std::string& arguments) {

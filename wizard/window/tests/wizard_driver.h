@@ -32,8 +32,8 @@ struct Dialog {
   void Press(int id) const;
 };
 
-// The program's folder browser, told to select a folder.
-void SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder);
+// The program's folder browser, told to select a folder; false when it did not.
+bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder);
 
 class WizardProcess {
  public:
