@@ -209,6 +209,21 @@ TEST_F(FrmMainTest, AFileHeldOpenStaysAndTheResultAsksForARestart) {
   EXPECT_TRUE(wizard.WaitForExit());
 }
 
+TEST_F(FrmMainTest, WithoutTheControlNothingIsDeleted) {
+  ASSERT_TRUE(SetDornixRegistered(false));
+  struct RegisterAgain {
+    ~RegisterAgain() { SetDornixRegistered(true); }
+  } registerAgain;
+  const std::string file = File("kept.txt", 900);
+  const std::string before = ReadFile(file);
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  ListAndChoose(wizard, {file});
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Text(ids::Label17).rfind("Some items could not be erased", 0) == 0; }));
+  EXPECT_EQ(ReadFile(file), before);
+}
+
 TEST_F(FrmMainTest, CancelInTheConfirmationKeepsTheMethodPageAndErasesNothing) {
   const std::string file = File("keep.txt", 2000);
   const std::string before = ReadFile(file);

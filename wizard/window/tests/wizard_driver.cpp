@@ -167,19 +167,23 @@ std::string DosPath(const std::string& unixPath) {
   return path;
 }
 
+bool SetDornixRegistered(bool registered) {
+  const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
+  if (!dornix) return false;
+  const auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(dornix, registered ? "DllRegisterServer" : "DllUnregisterServer")));
+  const bool done = entry && entry() == S_OK;
+  FreeLibrary(dornix);
+  return done;
+}
+
 bool PrepareWizardPrefix() {
   HKEY x11 = nullptr;
   if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11) == ERROR_SUCCESS) {
     RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     RegCloseKey(x11);
   }
-  const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
-  if (!dornix) return false;
-  const auto registerServer =
-      reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dornix, "DllRegisterServer")));
-  const bool registered = registerServer && registerServer() == S_OK;
-  FreeLibrary(dornix);
-  return registered;
+  return SetDornixRegistered(true);
 }
 
 std::string Dialog::Text() const {

@@ -21,6 +21,7 @@ std::string DosPath(const std::string& unixPath);
 // Registers the build's dornix.dll in the prefix, and lets Wine close windows
 // without waiting for a window manager (the test display has none).
 bool PrepareWizardPrefix();
+bool SetDornixRegistered(bool registered);
 
 // A message box or common dialog of the program.
 struct Dialog {
