@@ -5,7 +5,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -15,7 +14,6 @@
 
 namespace qelwipe::testing {
 namespace {
-
 
 constexpr char kFormClass[] = "QelWipeFrmMain";
 constexpr DWORD kSendTimeout = 5000;
