@@ -351,11 +351,14 @@ bool WizardProcess::AnswerPopupMenu(int key) const {
   const HWND popup = WaitForWindow(process_.dwProcessId, "#32768", nullptr, 10s);
   if (!popup) return false;
   // Menus belong to their process: the entries cannot be read from here, only chosen.
-  if (key == VK_ESCAPE)
-    PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
-  else
-    PostMessageA(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
-  return WaitFor([&] { return !IsWindowVisible(popup); });
+  // The menu may show a moment before it takes keys: press until it closes.
+  return WaitFor([&] {
+    if (key == VK_ESCAPE)
+      PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
+    else
+      PostMessageA(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
+    return WaitFor([&] { return !IsWindowVisible(popup); }, 500ms);
+  });
 }
 
 Dialog WizardProcess::WaitForDialog(const std::string& title, std::chrono::milliseconds timeout) const {
