@@ -112,10 +112,10 @@ inline constexpr ControlLayout kControls[] = {
     // Long paths break anywhere, as an edit control breaks them.
     {ids::Label17, 3, WC_STATICA, "...", kLabel | SS_EDITCONTROL, 1080, 2640, 3615, 735},
     {ids::pbFile, 3, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 240, 3480, 4815, 240},
-    {ids::Label12, 3, WC_STATICA, "00 %", kLabel, 2400, 3720, 1200, 255},
-    {ids::Label20, 3, WC_STATICA, "Overall progress", kLabel, 240, 3840, 2400, 255},
+    {ids::Label12, 3, WC_STATICA, "00 %", kLabel, 2400, 3720, 735, 240},
+    {ids::Label20, 3, WC_STATICA, "Overall progress", kLabel, 240, 3840, 1455, 240},
     {ids::pbMain, 3, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 240, 4080, 4815, 240},
-    {ids::Label7, 3, WC_STATICA, "00 %", kLabel, 2400, 4320, 1200, 255},
+    {ids::Label7, 3, WC_STATICA, "00 %", kLabel, 2400, 4320, 735, 240},
 
     // 4: Congratulations.
     {ids::Label13, 4, WC_STATICA, "Congratulations", kLabel, 240, 240, 7080, 495, Font::Title},

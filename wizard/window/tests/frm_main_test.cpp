@@ -372,11 +372,9 @@ TEST_F(FrmMainTest, AddMenuPickersAddFilesLowerCasedAndFoldersAsTheyAre) {
   ASSERT_TRUE(wizard.Started());
   Next(wizard, 1);
 
-  wizard.Click(ids::h);
-  EXPECT_TRUE(wizard.AnswerPopupMenu(VK_ESCAPE));
+  EXPECT_TRUE(wizard.ChooseFromMenu(ids::h, VK_ESCAPE));
   // "&File..." of the add menu opens the picker.
-  wizard.Click(ids::Browse);
-  ASSERT_TRUE(wizard.AnswerPopupMenu('f'));
+  ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'f'));
   const Dialog picker = wizard.WaitForDialog("Select Files");
   ASSERT_TRUE(picker.window);
   constexpr int kFileNameBox = 0x47c;  // cmb13
@@ -392,8 +390,7 @@ TEST_F(FrmMainTest, AddMenuPickersAddFilesLowerCasedAndFoldersAsTheyAre) {
   // "F&older..." opens the folder browser; the folder keeps its case.
   const std::string chosen = folder / "Chosen Folder";
   fs::create_directory(chosen);
-  wizard.Click(ids::Browse);
-  ASSERT_TRUE(wizard.AnswerPopupMenu('o'));
+  ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'o'));
   const Dialog browser = wizard.WaitForDialog("Browse for Folder");
   ASSERT_TRUE(browser.window);
   ASSERT_TRUE(SelectInFolderBrowser(browser, wizard.Process(), chosen));

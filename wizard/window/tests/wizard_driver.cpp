@@ -347,6 +347,13 @@ void WizardProcess::ClickHeader(int column) const {
   PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 4));
 }
 
+bool WizardProcess::ChooseFromMenu(int buttonId, int key) const {
+  // A menu opened while a closing dialog still hands the activation back is closed at once.
+  WaitFor([&] { return GetForegroundWindow() == form_; }, 5s);
+  Click(buttonId);
+  return AnswerPopupMenu(key);
+}
+
 bool WizardProcess::AnswerPopupMenu(int key) const {
   const HWND popup = WaitForWindow(process_.dwProcessId, "#32768", nullptr, 10s);
   if (!popup) return false;

@@ -78,9 +78,9 @@ class WizardProcess {
   // A click on the list's column header.
   void ClickHeader(int column) const;
 
-  // Waits for a popup menu of the program and answers it with an entry's
+  // Clicks the button that pops up a menu and answers the menu with an entry's
   // mnemonic character or VK_ESCAPE; false when none showed or it stayed.
-  bool AnswerPopupMenu(int key) const;
+  bool ChooseFromMenu(int buttonId, int key) const;
   // A dialog window of the program with this title, once it shows.
   Dialog WaitForDialog(const std::string& title, std::chrono::milliseconds timeout = 10s) const;
   bool WaitForExit(std::chrono::milliseconds timeout = 10s) const;
@@ -91,6 +91,8 @@ class WizardProcess {
   bool Screenshot(const std::string& path, HWND window = nullptr) const;
 
  private:
+  bool AnswerPopupMenu(int key) const;
+
   PROCESS_INFORMATION process_{};
   HWND form_ = nullptr;
 };
