@@ -1,0 +1,625 @@
+#include "frm_main.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string_view>
+
+#include "control_ids.h"
+#include "frm_main_layout.h"
+#include "method_catalogue.h"
+#include "texts.h"
+#include "win_file_system.h"
+#include "wipe_engine.h"
+
+extern "C" HRESULT WINAPI SHUpdateRecycleBinIcon(void);
+
+namespace qelwipe::win {
+namespace {
+
+constexpr char kFormClass[] = "QelWipeFrmMain";
+constexpr char kPageClass[] = "QelWipeFrame1";
+constexpr COLORREF kDescriptionColour = RGB(64, 64, 64);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+// Shell file names and the picker's multi-file answer.
+constexpr std::size_t kShellNameLength = 1024;
+constexpr std::size_t kPickerLength = 32768;
+
+// Hex field n and its caption.
+constexpr int kHexFields[3] = {ids::Text2, ids::Text3, ids::Text4};
+constexpr int kHexCaptions[3] = {ids::Label14, ids::Label15, ids::Label16};
+
+FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
+
+UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
+  UniqueMenu menu(CreatePopupMenu());
+  if (!menu) return menu;
+  for (std::size_t i = 0; i < count; ++i) {
+    const MenuEntry& entry = entries[i];
+    if (entry.id == 0)
+      AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+    else
+      AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.id), entry.text);
+  }
+  return menu;
+}
+
+// Control classes that take a sunken edge under visual styles.
+bool IsSunken(const char* className) {
+  return std::string_view(className) == WC_EDITA || std::string_view(className) == WC_LISTVIEWA;
+}
+
+}  // namespace
+
+FrmMain::FrmMain(HINSTANCE instance) : instance_(instance) {}
+
+FrmMain::~FrmMain() {
+  wizard_.reset();
+  if (form_) DestroyWindow(form_);
+}
+
+bool FrmMain::Create(const std::string& argumentText, int show) {
+  files_ = MakeWinFileSystem();
+  registry_ = MakeWinFileTypeRegistry();
+  engine_ = CreateWipe1();
+  if (!RegisterClasses()) return false;
+  {
+    const ScreenDc screen;
+    if (screen.get()) dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
+  CreateFonts();
+  dialogBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
+
+  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, Twips(kFormWidth), Twips(kFormHeight)};
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+  form_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, texts::kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+  if (!form_) return false;
+  for (int page = 0; page < kPageCount; ++page) {
+    panels_[page] = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_CLIPSIBLINGS,
+                                    Twips(kFrameLeft), Twips(kFrameTop), Twips(kFrameWidth), Twips(kFrameHeight),
+                                    form_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::Frame1 + page)),
+                                    instance_, nullptr);
+    if (!panels_[page]) return false;
+  }
+  CreateControls();
+  SetUpList();
+  SetUpMenus();
+
+  wizard_ = std::make_unique<Wizard>(*this, *files_, *engine_, *registry_, [this] { PumpMessages(); });
+  wizard_->Load(argumentText);
+  if (!form_) return false;  // closed while the list was read
+  ShowWindow(form_, show);
+  UpdateWindow(form_);
+  return true;
+}
+
+int FrmMain::Run() {
+  MSG message{};
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (form_ && IsDialogMessageA(form_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+void FrmMain::PumpMessages() {
+  MSG message{};
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The outer loop must still see it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (form_ && IsDialogMessageA(form_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+bool FrmMain::RegisterClasses() {
+  WNDCLASSEXA form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = FormProc;
+  form.hInstance = instance_;
+  form.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  form.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  form.lpszClassName = kFormClass;
+  WNDCLASSEXA page = form;
+  page.lpfnWndProc = PageProc;
+  page.hIcon = nullptr;
+  page.lpszClassName = kPageClass;
+  return RegisterClassExA(&form) && RegisterClassExA(&page);
+}
+
+void FrmMain::CreateFonts() {
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    metrics.lfMessageFont = LOGFONTA{};
+    metrics.lfMessageFont.lfHeight = -MulDiv(8, dpi_, 72);
+    lstrcpyA(metrics.lfMessageFont.lfFaceName, "Tahoma");
+  }
+  LOGFONTA font = metrics.lfMessageFont;
+  normalFont_.reset(CreateFontIndirectA(&font));
+  font.lfWeight = FW_BOLD;
+  boldFont_.reset(CreateFontIndirectA(&font));
+  font.lfHeight = font.lfHeight * 3 / 2;
+  titleFont_.reset(CreateFontIndirectA(&font));
+}
+
+void FrmMain::CreateControls() {
+  for (const ControlLayout& layout : kControls) {
+    const HWND parent = layout.page == kOnForm ? form_ : panels_[layout.page];
+    const HWND control = CreateWindowExA(IsSunken(layout.className) ? WS_EX_CLIENTEDGE : 0, layout.className, layout.text,
+                                         IsSunken(layout.className) ? layout.style & ~WS_BORDER : layout.style,
+                                         Twips(layout.left), Twips(layout.top), Twips(layout.width), Twips(layout.height),
+                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
+                                         nullptr);
+    if (!control) continue;
+    controls_[layout.id] = control;
+    shownTexts_[layout.id] = layout.text;
+    const HFONT font = layout.font == Font::Title  ? titleFont_.get()
+                       : layout.font == Font::Bold ? boldFont_.get()
+                                                 : normalFont_.get();
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  for (const int field : kHexFields)
+    SendMessageA(Control(field), EM_LIMITTEXT, static_cast<WPARAM>(kHexFieldLength), 0);
+  SendMessageA(Control(ids::UpDown1), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(ids::Text1)), 0);
+  SendMessageA(Control(ids::UpDown1), UDM_SETRANGE32, 0, kMaxCycles);
+  for (const int bar : {ids::pbFile, ids::pbMain}) SendMessageA(Control(bar), PBM_SETRANGE32, 0, 100);
+  for (const MethodEntry& method : kMethods)
+    SendMessageA(Control(ids::Combo1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(method.listText));
+}
+
+void FrmMain::SetUpList() {
+  const HWND list = Control(ids::lvSelecteds);
+  if (!list) return;
+  imageList1_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
+  // The placeholder each row's icon starts from: an empty square.
+  {
+    const ScreenDc screen;
+    placeholder_.reset(CreateCompatibleBitmap(screen.get(), 16, 16));
+    const UniqueDc memory(CreateCompatibleDC(screen.get()));
+    if (placeholder_ && memory) {
+      const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
+      RECT square{0, 0, 16, 16};
+      FillRect(memory.get(), &square, dialogBrush_.get());
+      SelectObject(memory.get(), old);
+    }
+  }
+  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+
+  for (int column = 0; column < kColumnCount; ++column) {
+    LVCOLUMNA header{};
+    header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    header.pszText = const_cast<char*>(kColumns[static_cast<std::size_t>(column)].header);
+    header.cx = Twips(kColumns[static_cast<std::size_t>(column)].widthTwips);
+    header.iSubItem = column;
+    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+  }
+  for (const int column : {kName, kDirectory})
+    SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                 Twips(ColumnWidthTwips(column, LayoutOf(ids::lvSelecteds).width)));
+  DragAcceptFiles(list, TRUE);
+  SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void FrmMain::SetUpMenus() {
+  addMenu_ = MakeMenu(kAddMenu, std::size(kAddMenu));
+  helpMenu_ = MakeMenu(kHelpMenu, std::size(kHelpMenu));
+}
+
+LRESULT CALLBACK FrmMain::FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<FrmMain*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->form_ = window;
+  }
+  FrmMain* self = FormOf(window);
+  // After WM_DESTROY the form is gone for the model; the system finishes alone.
+  if (!self || self->form_ != window) return DefWindowProcA(window, message, wParam, lParam);
+  try {
+    return self->OnMessage(message, wParam, lParam);
+  } catch (...) {
+    // Nothing may unwind through the system's code.
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+      // The pages only hold the controls; the form handles them.
+      return SendMessageA(GetParent(window), message, wParam, lParam);
+    case WM_SETCURSOR:
+      if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == ids::Label28) {
+        SetCursor(LoadCursorA(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK FrmMain::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR self) {
+  if (message == WM_DROPFILES) {
+    try {
+      reinterpret_cast<FrmMain*>(self)->OnDropFiles(reinterpret_cast<HDROP>(wParam));
+    } catch (...) {
+    }
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ListProc, 1);
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT FrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CTLCOLORSTATIC:
+      return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_TIMER:
+      if (wParam == ids::Timer1 && wizard_) wizard_->TimerTick();
+      return 0;
+    case WM_CLOSE:
+      // The close box ends the program like Cancel; without a model it just closes.
+      if (wizard_)
+        wizard_->Cancel();
+      else
+        DestroyWindow(form_);
+      return 0;
+    case WM_DESTROY:
+      KillTimer(form_, ids::Timer1);
+      form_ = nullptr;
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(form_, message, wParam, lParam);
+}
+
+void FrmMain::OnCommand(int id, int code) {
+  if (!wizard_) return;
+  const bool clicked = code == BN_CLICKED;
+  switch (id) {
+    case ids::btnNext:
+      if (clicked) wizard_->Next();
+      break;
+    case ids::btnBack:
+      if (clicked) wizard_->Back();
+      break;
+    case ids::btnQuit:
+      if (clicked) wizard_->Cancel();
+      break;
+    case ids::h:
+      if (clicked) PopUp(helpMenu_.get());
+      break;
+    case ids::Browse:
+      if (clicked) PopUp(addMenu_.get());
+      break;
+    // The add menu's entries run the commands of the hidden holders.
+    case ids::FileM:
+      OnCommand(ids::addFile, BN_CLICKED);
+      return;
+    case ids::FolderM:
+      OnCommand(ids::addFolder, BN_CLICKED);
+      return;
+    case ids::addFile:
+      if (clicked) AddFiles();
+      break;
+    case ids::addFolder:
+      if (clicked) AddFolder();
+      break;
+    case ids::btnClear:
+      if (clicked) wizard_->ClearList();
+      break;
+    case ids::btnDeleteItem:
+      if (clicked) wizard_->ClearItem(SelectedRow());
+      break;
+    case ids::Combo1:
+      if (code == CBN_SELCHANGE)
+        wizard_->Methods().Combo1_Click(
+            static_cast<int>(SendMessageA(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
+      break;
+    case ids::Text1:
+      if (code == EN_CHANGE && !settingText_) {
+        shownTexts_[id] = TextOf(id);
+        wizard_->Methods().SetCyclesText(shownTexts_[id]);
+      }
+      break;
+    case ids::Text2:
+    case ids::Text3:
+    case ids::Text4:
+      if (code == EN_CHANGE && !settingText_) {
+        shownTexts_[id] = TextOf(id);
+        wizard_->Methods().SetHexText(id == ids::Text2 ? 1 : id == ids::Text3 ? 2 : 3, shownTexts_[id]);
+      }
+      break;
+    case ids::Label28:
+      if (code == STN_CLICKED) wizard_->EraseMoreItems();
+      break;
+    default:
+      // The recent-files, recycle-bin and help commands come with their own work.
+      break;
+  }
+  Refresh();
+}
+
+LRESULT FrmMain::OnNotify(const NMHDR& header) {
+  if (!wizard_) return 0;
+  if (header.idFrom == ids::lvSelecteds && header.code == LVN_COLUMNCLICK) {
+    wizard_->SortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
+    Refresh();
+  } else if (header.idFrom == ids::UpDown1 && header.code == UDN_DELTAPOS) {
+    wizard_->Methods().SpinCycles(reinterpret_cast<const NMUPDOWN&>(header).iDelta);
+    Refresh();
+    return TRUE;  // the page's model holds the count, not the control
+  }
+  return 0;
+}
+
+LRESULT FrmMain::OnControlColour(HDC dc, HWND control) {
+  COLORREF colour = GetSysColor(COLOR_WINDOWTEXT);
+  if (wizard_) {
+    const ProgressPage& progress = wizard_->Progress();
+    switch (GetDlgCtrlID(control)) {
+      case ids::Label21:
+        colour = kDescriptionColour;
+        break;
+      case ids::Label13:
+        if (progress.label13.colour == TextColour::Red) colour = kRed;
+        break;
+      case ids::Label17:
+        if (progress.label17.colour == TextColour::Red) colour = kRed;
+        break;
+    }
+  }
+  SetTextColor(dc, colour);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return reinterpret_cast<LRESULT>(dialogBrush_.get());
+}
+
+void FrmMain::OnDropFiles(HDROP drop) {
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char name[kShellNameLength] = {};
+    if (DragQueryFileA(drop, i, name, sizeof name) > 0) paths.emplace_back(name);
+  }
+  DragFinish(drop);
+  if (!wizard_ || !form_) return;
+  wizard_->DropFiles(paths);
+  Refresh();
+}
+
+void FrmMain::PopUp(HMENU menu) {
+  if (!menu) return;
+  POINT at{};
+  GetCursorPos(&at);
+  SetForegroundWindow(form_);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, form_, nullptr);
+  PostMessageA(form_, WM_NULL, 0, 0);
+}
+
+void FrmMain::AddFiles() {
+  std::string answer(kPickerLength, '\0');
+  OPENFILENAMEA picker{};
+  picker.lStructSize = sizeof picker;
+  picker.hwndOwner = form_;
+  picker.lpstrFilter = "All Files\0*.*\0";
+  picker.lpstrFile = answer.data();
+  picker.nMaxFile = static_cast<DWORD>(answer.size() - 2);
+  picker.lpstrTitle = "Select Files";
+  picker.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (!GetOpenFileNameA(&picker)) return;
+  // One full path, or the folder and the names, each ended by a NUL; two end it all.
+  const std::size_t end = answer.find(std::string_view("\0\0", 2));
+  if (form_) wizard_->AddFiles(std::string_view(answer.data(), end == std::string::npos ? answer.size() : end));
+}
+
+void FrmMain::AddFolder() {
+  BROWSEINFOA browse{};
+  browse.hwndOwner = form_;
+  browse.lpszTitle = "Select a folder";
+  browse.ulFlags = BIF_RETURNONLYFSDIRS;
+  const UniquePidl chosen(SHBrowseForFolderA(&browse));
+  if (!chosen) return;
+  char path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListA(chosen.get(), path) || !form_) return;
+  wizard_->AddFolder(path);
+}
+
+int FrmMain::SelectedRow() const {
+  return static_cast<int>(SendMessageA(Control(ids::lvSelecteds), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                       LVNI_SELECTED)) +
+         1;
+}
+
+// WizardView.
+
+MessageAnswer FrmMain::ShowMessage(const MessageBoxRequest& request) {
+  UINT flags = request.buttons == MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
+  flags |= request.icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION : MB_ICONINFORMATION;
+  if (request.cancelIsDefault) flags |= MB_DEFBUTTON2;
+  const int answer = MessageBoxA(form_, request.text.c_str(), request.caption.c_str(), flags);
+  return answer == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+void FrmMain::ShowPage(int page) {
+  if (!form_) return;
+  for (int i = 0; i < kPageCount; ++i) {
+    if (i == page) SetWindowPos(panels_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(panels_[i], i == page ? SW_SHOW : SW_HIDE);
+  }
+}
+
+void FrmMain::Refresh() {
+  if (!form_ || !wizard_) return;
+  const Wizard& wizard = *wizard_;
+  SetEnabled(ids::btnBack, wizard.BackButton().enabled);
+  SetText(ids::btnNext, wizard.NextButton().caption);
+  SetEnabled(ids::btnNext, wizard.NextButton().enabled);
+  SetText(ids::Label27, wizard.Label27());
+  SetShown(ids::Label27, !wizard.Label27().empty());
+  SetText(ids::Label6, wizard.Label6());
+  RenderMethodPage();
+  RenderProgressPage();
+  RenderList();
+}
+
+void FrmMain::RenderMethodPage() {
+  MethodPage& methods = wizard_->Methods();
+  const HWND combo = Control(ids::Combo1);
+  if (SendMessageA(combo, CB_GETCURSEL, 0, 0) != methods.Selected())
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(methods.Selected()), 0);
+  SetText(ids::Text1, methods.CyclesText());
+  for (int field = 1; field <= 3; ++field) {
+    SetText(kHexFields[field - 1], methods.HexText(field));
+    const bool shown = field <= methods.HexFieldsShown();
+    SetShown(kHexFields[field - 1], shown);
+    SetShown(kHexCaptions[field - 1], shown);
+  }
+  SetText(ids::Label21, methods.Label21());
+  SetText(ids::Label18, methods.Label18());
+}
+
+void FrmMain::RenderProgressPage() {
+  const ProgressPage& progress = wizard_->Progress();
+  SetText(ids::lblFolders, progress.lblFolders.text);
+  SetText(ids::lblFiles, progress.lblFiles.text);
+  SetText(ids::lblSize, progress.lblSize.text);
+  SetText(ids::lblRound, progress.lblRound.text);
+  SetText(ids::lblPass, progress.lblPass.text);
+  SetText(ids::Label12, progress.label12.text);
+  SetText(ids::Label7, progress.label7.text);
+  SetText(ids::Label22, progress.label22.text);
+  SendMessageA(Control(ids::pbFile), PBM_SETPOS, static_cast<WPARAM>(progress.pbFile), 0);
+  SendMessageA(Control(ids::pbMain), PBM_SETPOS, static_cast<WPARAM>(progress.pbMain), 0);
+  const struct {
+    int id;
+    const Label& label;
+  } coloured[] = {{ids::Label17, progress.label17}, {ids::Label13, progress.label13}};
+  for (const auto& [id, label] : coloured) {
+    SetText(id, label.text);
+    // A change of colour alone does not repaint a label.
+    auto shown = shownColours_.try_emplace(id, TextColour::Normal).first;
+    if (shown->second == label.colour) continue;
+    shown->second = label.colour;
+    InvalidateRect(Control(id), nullptr, TRUE);
+  }
+}
+
+void FrmMain::RenderList() {
+  ItemsList& items = wizard_->Items();
+  if (items.Revision() == shownRevision_) return;
+  shownRevision_ = items.Revision();
+  const HWND list = Control(ids::lvSelecteds);
+  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  for (int index = 1; index <= items.Count(); ++index) {
+    const ItemRow& row = items.Row(index);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index - 1;
+    item.pszText = const_cast<char*>(row[kName].c_str());
+    item.iImage = IconFor(items.Get_ItemRealName(index));
+    const LRESULT at = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    if (at < 0) continue;
+    for (int column = 1; column < kColumnCount; ++column) {
+      LVITEMA cell{};
+      cell.iSubItem = column;
+      cell.pszText = const_cast<char*>(row[static_cast<std::size_t>(column)].c_str());
+      SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&cell));
+    }
+  }
+  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+}
+
+int FrmMain::IconFor(const std::string& path) {
+  const auto known = icons_.find(path);
+  if (known != icons_.end()) return known->second;
+  // Each row gets an entry of its own: the placeholder, then the shell's small icon over it.
+  const int entry = ImageList_Add(imageList1_.get(), placeholder_.get(), nullptr);
+  if (entry < 0) return -1;
+  SHFILEINFOA info{};
+  const auto system = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (system) {
+    const UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
+    if (icon) ImageList_ReplaceIcon(imageList1_.get(), entry, icon.get());
+  }
+  icons_[path] = entry;
+  return entry;
+}
+
+void FrmMain::SetTimerEnabled(bool enabled) {
+  if (!form_) return;
+  if (enabled)
+    SetTimer(form_, ids::Timer1, 100, nullptr);
+  else
+    KillTimer(form_, ids::Timer1);
+}
+
+void FrmMain::RefreshRecycleBinIcon() { SHUpdateRecycleBinIcon(); }
+
+// The dialog for files left over and the restart come with their own work;
+// until then a run that leaves files goes straight on to the final page.
+UserResult FrmMain::ShowUserConfirmation(const std::vector<std::string>&) { return UserResult::None; }
+void FrmMain::RestartNow(const std::vector<std::string>&) {}
+void FrmMain::RestartLater(const std::vector<std::string>&) {}
+
+void FrmMain::CloseWizard() {
+  if (form_) DestroyWindow(form_);
+}
+
+// Helpers.
+
+int FrmMain::Twips(int twips) const { return MulDiv(twips, dpi_, 1440); }
+
+HWND FrmMain::Control(int id) const {
+  const auto found = controls_.find(id);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+std::string FrmMain::TextOf(int id) const {
+  const HWND control = Control(id);
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void FrmMain::SetText(int id, const std::string& text) {
+  std::string& shown = shownTexts_[id];
+  if (shown == text) return;
+  shown = text;
+  settingText_ = true;
+  SetWindowTextA(Control(id), text.c_str());
+  settingText_ = false;
+}
+
+void FrmMain::SetShown(int id, bool shown) {
+  const HWND control = Control(id);
+  if (control && ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) != shown)
+    ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+}
+
+void FrmMain::SetEnabled(int id, bool enabled) {
+  const HWND control = Control(id);
+  if (control && (IsWindowEnabled(control) != FALSE) != enabled) EnableWindow(control, enabled);
+}
+
+}  // namespace qelwipe::win

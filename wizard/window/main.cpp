@@ -1,0 +1,23 @@
+// QelWipe: the erase wizard.
+#include "command_line.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "frm_main.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  // The common controls come before the window that uses them.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  // One apartment thread: the Wipe control and the shell dialogs live on it.
+  const HRESULT ole = OleInitialize(nullptr);
+  int code = 1;
+  {
+    qelwipe::win::FrmMain form(instance);
+    if (form.Create(qelwipe::ArgumentText(GetCommandLineA()), show)) code = form.Run();
+  }
+  if (SUCCEEDED(ole)) OleUninitialize();
+  return code;
+}

@@ -1,0 +1,415 @@
+#include "wizard_driver.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <thread>
+
+#include "control_ids.h"
+
+namespace qelwipe::testing {
+namespace {
+
+constexpr char kFormClass[] = "QelWipeFrmMain";
+constexpr DWORD kSendTimeout = 5000;
+
+LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  return static_cast<LRESULT>(result);
+}
+
+std::string WindowText(HWND window) {
+  char text[4096] = {};
+  SendTo(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// Memory inside the program, for messages that carry pointers.
+class RemoteBlock {
+ public:
+  RemoteBlock(HANDLE process, std::size_t size)
+      : process_(process), address_(VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE)) {}
+  ~RemoteBlock() {
+    if (address_ && !kept_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  }
+  RemoteBlock(const RemoteBlock&) = delete;
+  RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+  char* get() const { return static_cast<char*>(address_); }
+  void Write(std::size_t offset, const void* data, std::size_t size) const {
+    WriteProcessMemory(process_, get() + offset, data, size, nullptr);
+  }
+  void Read(std::size_t offset, void* data, std::size_t size) const {
+    ReadProcessMemory(process_, get() + offset, data, size, nullptr);
+  }
+  // The program owns it from now on.
+  void Keep() { kept_ = true; }
+
+ private:
+  HANDLE process_;
+  void* address_;
+  bool kept_ = false;
+};
+
+struct WindowSearch {
+  DWORD processId;
+  const char* className;
+  const std::string* title;  // any title when null
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<WindowSearch*>(context);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[64] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (owner == search.processId && std::strcmp(className, search.className) == 0 && IsWindowVisible(window) &&
+      (!search.title || WindowText(window) == *search.title)) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A visible top-level window of the process, once one shows.
+HWND WaitForWindow(DWORD processId, const char* className, const std::string* title,
+                   std::chrono::milliseconds timeout, const std::function<bool()>& giveUp = [] { return false; }) {
+  WindowSearch search{processId, className, title};
+  WaitFor(
+      [&] {
+        EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr || giveUp();
+      },
+      timeout);
+  return search.found;
+}
+
+// A PNG of 8-bit RGB rows, its image data in stored (uncompressed) deflate blocks.
+class PngFile {
+ public:
+  static bool Save(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgbRows) {
+    std::string raw;
+    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+      raw += '\0';  // no filter
+      raw.append(reinterpret_cast<const char*>(rgbRows.data()) + y * stride, stride);
+    }
+    std::string zlib = "\x78\x01";
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+      const std::size_t length = std::min<std::size_t>(65535, raw.size() - at);
+      zlib += static_cast<char>(at + length == raw.size() ? 1 : 0);  // the last block
+      zlib += static_cast<char>(length & 0xFF);
+      zlib += static_cast<char>(length >> 8);
+      zlib += static_cast<char>(~length & 0xFF);
+      zlib += static_cast<char>((~length >> 8) & 0xFF);
+      zlib.append(raw, at, length);
+    }
+    std::uint32_t a = 1, b = 0;
+    for (const unsigned char c : raw) {
+      a = (a + c) % 65521;
+      b = (b + a) % 65521;
+    }
+    AppendBig(zlib, (b << 16) | a);
+
+    std::string header;
+    AppendBig(header, static_cast<std::uint32_t>(width));
+    AppendBig(header, static_cast<std::uint32_t>(height));
+    header += std::string("\x08\x02\x00\x00\x00", 5);
+
+    std::ofstream out(path, std::ios::binary);
+    out << std::string("\x89PNG\r\n\x1a\n", 8) << Chunk("IHDR", header) << Chunk("IDAT", zlib) << Chunk("IEND", "");
+    return static_cast<bool>(out);
+  }
+
+ private:
+  static void AppendBig(std::string& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((value >> shift) & 0xFF);
+  }
+  static std::string Chunk(const char* type, const std::string& data) {
+    std::string chunk;
+    AppendBig(chunk, static_cast<std::uint32_t>(data.size()));
+    const std::string body = type + data;
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const unsigned char c : body) {
+      crc ^= c;
+      for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    chunk += body;
+    AppendBig(chunk, ~crc);
+    return chunk;
+  }
+};
+
+}  // namespace
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+std::string DosPath(const std::string& unixPath) {
+  std::string path = "Z:" + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+bool SetDornixRegistered(bool registered) {
+  const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
+  if (!dornix) return false;
+  const auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
+      reinterpret_cast<void*>(GetProcAddress(dornix, registered ? "DllRegisterServer" : "DllUnregisterServer")));
+  const bool done = entry && entry() == S_OK;
+  FreeLibrary(dornix);
+  return done;
+}
+
+bool PrepareWizardPrefix() {
+  HKEY x11 = nullptr;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11) == ERROR_SUCCESS) {
+    RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(x11);
+  }
+  return SetDornixRegistered(true);
+}
+
+std::string Dialog::Text() const {
+  // A message box shows its message in the static control 0xFFFF.
+  return WindowText(GetDlgItem(window, 0xFFFF));
+}
+
+bool Dialog::IsDefault(int id) const {
+  return (GetWindowLongA(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+}
+
+void Dialog::Press(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
+
+bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder) {
+  RemoteBlock path(process, folder.size() + 1);
+  path.Write(0, folder.c_str(), folder.size() + 1);
+  const HWND tree = FindWindowExA(browser.window, nullptr, WC_TREEVIEWA, nullptr);
+  constexpr std::size_t kTextLength = 260;
+  RemoteBlock item(process, sizeof(TVITEMA) + kTextLength);
+  const std::string name = folder.substr(folder.find_last_of('\\') + 1);
+  // The dialog may still settle on its first choice after it shows: ask until the tree agrees.
+  return WaitFor([&] {
+    SendTo(browser.window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.get()));
+    TVITEMA query{};
+    query.mask = TVIF_TEXT;
+    query.hItem = reinterpret_cast<HTREEITEM>(SendTo(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    query.pszText = item.get() + sizeof(TVITEMA);
+    query.cchTextMax = kTextLength;
+    item.Write(0, &query, sizeof query);
+    if (!query.hItem || !SendTo(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(item.get()))) return false;
+    char text[kTextLength] = {};
+    item.Read(sizeof(TVITEMA), text, sizeof text - 1);
+    return name == text;
+  });
+}
+
+WizardProcess::WizardProcess(const std::string& arguments) {
+  std::string commandLine = "\"" + DosPath(QELWIPE_EXE) + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process_))
+    return;
+  form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
+}
+
+WizardProcess::~WizardProcess() {
+  if (!process_.hProcess) return;
+  if (Running()) {
+    // The close box ends the program without a question.
+    if (form_) PostMessageA(form_, WM_CLOSE, 0, 0);
+    if (!WaitForExit(5s)) TerminateProcess(process_.hProcess, 1);
+  }
+  CloseHandle(process_.hThread);
+  CloseHandle(process_.hProcess);
+}
+
+HWND WizardProcess::Control(int id) const {
+  if (const HWND control = GetDlgItem(form_, id)) return control;
+  for (int page = 0; page < 5; ++page)
+    if (const HWND control = GetDlgItem(GetDlgItem(form_, ids::Frame1 + page), id)) return control;
+  return nullptr;
+}
+
+std::string WizardProcess::Text(int id) const { return WindowText(Control(id)); }
+std::string WizardProcess::Caption() const { return WindowText(form_); }
+
+int WizardProcess::Page() const {
+  for (int page = 0; page < 5; ++page)
+    if (IsWindowVisible(GetDlgItem(form_, ids::Frame1 + page))) return page;
+  return -1;
+}
+
+LRESULT WizardProcess::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) const {
+  return SendTo(Control(id), message, wParam, lParam);
+}
+
+void WizardProcess::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+
+bool WizardProcess::NextTo(int page) const {
+  Click(ids::btnNext);
+  return WaitFor([&] { return Page() == page; });
+}
+
+Dialog WizardProcess::ConfirmErase(int button) const {
+  Click(ids::btnNext);
+  const Dialog box = WaitForDialog("WARNING: Please confirm the erase operation");
+  if (!box.window) return box;
+  box.Press(button);
+  // Gone means answered: whatever the program shows next is the answer's doing.
+  WaitFor([&] { return !IsWindow(box.window); });
+  return box;
+}
+
+void WizardProcess::ClickLabel(int id) const {
+  PostMessageA(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageA(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+void WizardProcess::PressKey(int id, int key) const {
+  PostMessageA(Control(id), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+  PostMessageA(Control(id), WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
+}
+
+void WizardProcess::Command(int id) const { PostMessageA(form_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+void WizardProcess::Choose(int comboId, int index) const {
+  const HWND combo = Control(comboId);
+  SendTo(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  PostMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void WizardProcess::Drop(int id, const std::vector<std::string>& paths) const {
+  std::string block(sizeof(DROPFILES), '\0');
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  std::memcpy(block.data(), &header, sizeof header);
+  for (const auto& path : paths) block += path + '\0';
+  block += '\0';
+  RemoteBlock remote(process_.hProcess, block.size());
+  remote.Write(0, block.data(), block.size());
+  remote.Keep();  // the program's DragFinish lets it go
+  PostMessageA(Control(id), WM_DROPFILES, reinterpret_cast<WPARAM>(remote.get()), 0);
+}
+
+int WizardProcess::RowCount() const {
+  return static_cast<int>(SendTo(Control(ids::lvSelecteds), LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string WizardProcess::Cell(int row, int column) const {
+  constexpr std::size_t kTextLength = 1024;
+  RemoteBlock remote(process_.hProcess, sizeof(LVITEMA) + kTextLength);
+  LVITEMA item{};
+  item.iSubItem = column;
+  item.pszText = remote.get() + sizeof(LVITEMA);
+  item.cchTextMax = kTextLength;
+  remote.Write(0, &item, sizeof item);
+  const auto length = SendTo(Control(ids::lvSelecteds), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                             reinterpret_cast<LPARAM>(remote.get()));
+  std::string text(kTextLength, '\0');
+  remote.Read(sizeof(LVITEMA), text.data(), text.size());
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+void WizardProcess::SelectRow(int row) const {
+  RemoteBlock remote(process_.hProcess, sizeof(LVITEMA));
+  LVITEMA item{};
+  item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  remote.Write(0, &item, sizeof item);
+  SendTo(Control(ids::lvSelecteds), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
+}
+
+void WizardProcess::ClickHeader(int column) const {
+  const HWND list = Control(ids::lvSelecteds);
+  const auto header = reinterpret_cast<HWND>(SendTo(list, LVM_GETHEADER, 0, 0));
+  // The middle of the column: near its edges a press drags the divider.
+  int x = static_cast<int>(SendTo(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)) / 2;
+  for (int before = 0; before < column; ++before)
+    x += static_cast<int>(SendTo(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(before), 0));
+  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 4));
+  PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 4));
+}
+
+bool WizardProcess::ChooseFromMenu(int buttonId, int key) const {
+  // A menu opened while a closing dialog still hands the activation back is closed at once.
+  WaitFor([&] { return GetForegroundWindow() == form_; }, 5s);
+  Click(buttonId);
+  return AnswerPopupMenu(key);
+}
+
+bool WizardProcess::AnswerPopupMenu(int key) const {
+  const HWND popup = WaitForWindow(process_.dwProcessId, "#32768", nullptr, 10s);
+  if (!popup) return false;
+  // Menus belong to their process: the entries cannot be read from here, only chosen.
+  // The menu may show a moment before it takes keys: press until it closes.
+  return WaitFor([&] {
+    if (key == VK_ESCAPE)
+      PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
+    else
+      PostMessageA(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
+    return WaitFor([&] { return !IsWindowVisible(popup); }, 500ms);
+  });
+}
+
+Dialog WizardProcess::WaitForDialog(const std::string& title, std::chrono::milliseconds timeout) const {
+  return {WaitForWindow(process_.dwProcessId, "#32770", &title, timeout)};
+}
+
+bool WizardProcess::WaitForExit(std::chrono::milliseconds timeout) const {
+  return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+bool WizardProcess::Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
+
+bool WizardProcess::Screenshot(const std::string& path, HWND window) const {
+  if (!window) window = form_;
+  // Whatever changed must be on the screen first.
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendTo(window, WM_NULL, 0, 0);
+  std::this_thread::sleep_for(100ms);
+  RECT area{};
+  if (!GetWindowRect(window, &area)) return false;
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  if (width <= 0 || height <= 0) return false;
+  const HDC screen = GetDC(nullptr);
+  const HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  std::vector<std::uint8_t> rgb;
+  if (picture) {
+    const HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    for (int y = 0; y < height; ++y) {
+      const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride;
+      for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
+    }
+    SelectObject(memory, old);
+    DeleteObject(picture);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return !rgb.empty() && PngFile::Save(path, width, height, rgb);
+}
+
+}  // namespace qelwipe::testing

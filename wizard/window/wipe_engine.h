@@ -1,0 +1,15 @@
+#pragma once
+// The engine as the registered Wipe control `Wipe1`: created through COM, its
+// OnProgress events taken through a connection point. Nothing of the engine is
+// linked into the program.
+#include <memory>
+
+#include "erase_engine.h"
+
+namespace qelwipe::win {
+
+// The registered control, or, when it cannot be created, an engine that
+// refuses every file (so nothing is deleted unerased).
+std::unique_ptr<EraseEngine> CreateWipe1();
+
+}  // namespace qelwipe::win
