@@ -92,6 +92,10 @@ TEST_P(RandomFillPathTest, WholePassesMatchRegeneratingTheWholeBufferBeforeEvery
 }
 
 std::string PathName(const ::testing::TestParamInfo<FillPath>& info) { return NameOf(info.param); }
+}  // namespace
+// Test listings and failures name the path, not its byte.
+void PrintTo(FillPath path, std::ostream* out) { *out << NameOf(path); }
+namespace {
 
 INSTANTIATE_TEST_SUITE_P(Paths, RandomFillPathTest,
                          ::testing::Values(FillPath::Portable, FillPath::Avx2, FillPath::Avx512Bw,

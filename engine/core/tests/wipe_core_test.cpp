@@ -58,6 +58,8 @@ struct SizeCase {
   std::vector<std::int32_t> percents;
 };
 
+void PrintTo(const SizeCase& sizeCase, std::ostream* out) { *out << sizeCase.size << " bytes"; }
+
 class PassShapeTest : public WipeCoreTest, public ::testing::WithParamInterface<SizeCase> {};
 
 TEST_P(PassShapeTest, WritesWholeChunksFromTheBufferStartAndReportsRoundedUpPercents) {
