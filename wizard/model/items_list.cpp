@@ -20,6 +20,14 @@ void PutTimes(ItemRow& row, const std::optional<EntryTimes>& times) {
 
 char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// Through a trailing separator the system resolves a link to its target;
+// without it the item is the link itself. Roots keep theirs.
+std::string WithoutTrailingSeparators(std::string path, char separator) {
+  // "C:" alone would be the drive's current folder, not its root.
+  while (path.size() > 1 && path.back() == separator && path[path.size() - 2] != ':') path.pop_back();
+  return path;
+}
+
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                       [](char x, char y) { return LowerChar(x) < LowerChar(y); });
@@ -53,7 +61,8 @@ std::string LowerAscii(std::string_view text) {
   return lower;
 }
 
-void ItemsList::AddItem(const std::string& path) {
+void ItemsList::AddItem(const std::string& given) {
+  const std::string path = WithoutTrailingSeparators(given, files_.Separator());
   const SplitName split = SplitPath(path, files_.Separator());
   // Windows paths name the same item whatever their letter case.
   if (IsListed(path)) {

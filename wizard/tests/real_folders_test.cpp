@@ -132,6 +132,24 @@ TEST_F(RealFoldersTest, LinksAreRemovedAndWhatTheyPointToIsLeftWhole) {
   EXPECT_EQ(wizard.Run().Counters().TotalBytes, 6000u);
 }
 
+// A trailing separator makes the system resolve a link ("Listed/" is the folder it
+// points to): such a path must still be taken for the link itself.
+TEST_F(RealFoldersTest, ALinkListedWithATrailingSeparatorIsRemovedAsALink) {
+  ASSERT_EQ(symlink((folder / "Outside").c_str(), (folder / "Listed").c_str()), 0);
+  ASSERT_EQ(symlink((folder / "Outside").c_str(), (folder / "D/ToOutside").c_str()), 0);
+
+  wizard.DropFiles({folder / "Listed/", folder / "D/ToOutside//", folder / "D/"});
+  ASSERT_EQ(wizard.Items().Count(), 3);
+  EXPECT_EQ(wizard.Items().Row(1)[kName], "Listed");
+  EXPECT_EQ(wizard.Items().Row(1)[kSize], " 0 bytes");
+  RunOn({});
+
+  EXPECT_EQ(engine.paths, (Strings{folder / "D/a.txt", folder / "D/b.txt", folder / "D/S/c.txt"}));
+  EXPECT_EQ(ListFolder(folder.path()), "Outside");
+  EXPECT_EQ(ListFolder(folder.path() / "Outside"), "keep.txt secret.txt");
+  EXPECT_EQ(ReadFile(folder / "Outside/secret.txt"), std::string(500, 'x'));
+}
+
 TEST_F(RealFoldersTest, ALockedFileKeepsItselfAndItsFoldersAndIsHandedOn) {
   const std::string locked = folder / "D/S/c.txt";
   const std::string before = ReadFile(locked);
