@@ -179,6 +179,33 @@ TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
   EXPECT_EQ(wizard.Methods().Selected(), 1);
 }
 
+// A document opened with the program (dropped on its icon, "Open with") is no
+// hand-off: its lines may be listed, but the user never chose to lose the file.
+TEST(StartUpTest, AFileThatIsNoHandOffListIsReadButNotDeleted) {
+  testing_support::TempFolder folder;
+  fakes::FakeFileSystem files;
+  files.AddFile("C:\\a.txt", 1);
+  fakes::FakeRegistry registry;
+  fakes::RecordingView view;
+  FolderWalk walk{files, {}};
+  ItemsList items{files, registry, walk, view};
+  for (const std::string name : {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp"}) {
+    const std::string document = folder / name;
+    std::ofstream(document, std::ios::binary) << "C:\\a.txt\r\n";
+    files.AddFile(document, 1);
+    GetCommandLine(document, items, files);
+    EXPECT_TRUE(files.removals.empty()) << name;
+  }
+  EXPECT_EQ(items.Count(), 1);
+  for (const std::string name : {"SS1.TMP", "ssA2f9.tmp"}) {
+    const std::string list = folder / name;
+    std::ofstream(list, std::ios::binary) << "C:\\a.txt\r\n";
+    files.AddFile(list, 1);
+    GetCommandLine(list, items, files);
+  }
+  EXPECT_EQ(files.removals, (std::vector<std::string>{"delete " + (folder / "SS1.TMP"), "delete " + (folder / "ssA2f9.tmp")}));
+}
+
 TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
   EXPECT_EQ(ArgumentText("C:\\Tools\\qelwipe.exe C:\\Temp\\ss1.tmp"), "C:\\Temp\\ss1.tmp");
   EXPECT_EQ(ArgumentText("\"C:\\My Tools\\qelwipe.exe\"   C:\\My Temp\\ss1.tmp "), "C:\\My Temp\\ss1.tmp ");
