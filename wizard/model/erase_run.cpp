@@ -56,6 +56,13 @@ EraseResult EraseRun::CallEngine(const std::string& path) {
   return kInvalidArgument;
 }
 
+bool EraseRun::VanishedBeforeItsTurn(EraseResult result, const std::string& path) {
+  // Only "not found" with nothing there: a name the system cannot take (an ANSI
+  // listing gives "?" for what the code page lacks) finds nothing either, yet the file stays.
+  constexpr EraseResult kFileNotFound = 2, kPathNotFound = 3;
+  return (result == kFileNotFound || result == kPathNotFound) && !files_.Attributes(path);
+}
+
 void EraseRun::EraseOneFile(const std::string& path) {
   if (cancelRequested_) return;
   progress_.ShowCurrent(path);
@@ -76,7 +83,7 @@ void EraseRun::EraseOneFile(const std::string& path) {
   Pump();
   if (result == kErased) {
     files_.Delete(path);
-  } else if (result != kSharingViolation && files_.Attributes(path)) {
+  } else if (result != kSharingViolation && !VanishedBeforeItsTurn(result, path)) {
     // Deleting it now would leave its contents readable on the disk.
     counters_.NotErased += 1;
   }

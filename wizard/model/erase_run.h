@@ -44,6 +44,7 @@ class EraseRun {
 
  private:
   EraseResult CallEngine(const std::string& path);
+  bool VanishedBeforeItsTurn(EraseResult result, const std::string& path);
   void Pump() {
     if (pump_) pump_();
   }

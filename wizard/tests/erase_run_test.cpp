@@ -182,6 +182,16 @@ TEST_F(EraseRunTest, AFileThatVanishedBeforeItsTurnIsNotCountedAsLeftOnDisk) {
   EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
 }
 
+TEST_F(EraseRunTest, AFileTheSystemCannotFindByItsListedNameCountsAsLeftOnDisk) {
+  files.UnreachableByName("C:\\D\\b.txt");
+  engine.results["C:\\D\\b.txt"] = 123;  // the name is invalid
+  RunOn({"C:\\D"});
+  EXPECT_TRUE(files.Exists("C:\\D\\b.txt"));
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 1u);
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+  EXPECT_EQ(view.recycleBinRefreshes, 0);
+}
+
 TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
   files.AddFolder("C:\\Elsewhere");
   files.AddFile("C:\\Elsewhere\\keep.txt", 10);

@@ -67,13 +67,13 @@ std::string FakeFileSystem::Parent(const std::string& path) {
 
 std::optional<FileAttributes> FakeFileSystem::Attributes(const std::string& path) {
   const Node* node = Find(path);
-  if (!node || node->unreadable) return std::nullopt;
+  if (!node || node->unreadable || node->unreachable) return std::nullopt;
   return node->attributes;
 }
 
 std::optional<std::uint64_t> FakeFileSystem::FileLength(const std::string& path) {
   const Node* node = Find(path);
-  if (!node) return std::nullopt;
+  if (!node || node->unreachable) return std::nullopt;
   return node->length;
 }
 
@@ -111,7 +111,8 @@ void FakeFileSystem::ClearAttributes(const std::string& path) {
 
 bool FakeFileSystem::Delete(const std::string& path) {
   const Node* node = Find(path);
-  if (!node || node->locked || (node->attributes.directory && !node->attributes.link)) return false;
+  if (!node || node->locked || node->unreachable || (node->attributes.directory && !node->attributes.link))
+    return false;
   removals.push_back("delete " + path);
   Remove(path);
   return true;

@@ -26,6 +26,9 @@ class FakeFileSystem final : public FileSystem {
   void Lock(const std::string& path) { Find(path)->locked = true; }
   // Its attributes cannot be read.
   void HideAttributes(const std::string& path) { Find(path)->unreadable = true; }
+  // Listed with its attributes, but no call by its name finds it: an ANSI listing
+  // gives "?" for a character the code page lacks.
+  void UnreachableByName(const std::string& path) { Find(path)->unreachable = true; }
   void Remove(const std::string& path);
   bool Exists(const std::string& path) const;
 
@@ -51,6 +54,7 @@ class FakeFileSystem final : public FileSystem {
     std::string target;
     bool locked = false;
     bool unreadable = false;
+    bool unreachable = false;
   };
   // The path with a link it leads through replaced by the link's target.
   std::string Resolve(const std::string& path) const;
