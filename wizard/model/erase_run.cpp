@@ -97,8 +97,13 @@ void EraseRun::EraseFolder(const std::string& path) {
   }
   std::vector<std::string> subFolders;
   for (const auto& entry : files_.ListFolder(path)) {
-    const std::string full = JoinPath(path, files_.Separator(), entry.name);
     if (cancelRequested_) return;
+    if (LeavesItsFolder(entry.name, files_.Separator())) {
+      // It stays, and so does its folder.
+      counters_.NotErased += 1;
+      continue;
+    }
+    const std::string full = JoinPath(path, files_.Separator(), entry.name);
     if (IsFolder(entry.attributes))
       subFolders.push_back(full);
     else

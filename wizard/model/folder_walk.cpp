@@ -8,6 +8,11 @@ std::string JoinPath(const std::string& folder, char separator, const std::strin
   return folder + separator + name;
 }
 
+bool LeavesItsFolder(const std::string& name, char separator) {
+  return name.empty() || name == "." || name == ".." || name.find(separator) != std::string::npos ||
+         name.find('/') != std::string::npos;
+}
+
 bool IsFolder(const std::optional<FileAttributes>& attributes) { return !attributes || attributes->directory; }
 bool IsLink(const std::optional<FileAttributes>& attributes) { return attributes && attributes->link; }
 
@@ -17,6 +22,7 @@ std::uint64_t FolderWalk::FolderSize(const std::string& path) {
   if (!IsLink(files_.Attributes(path))) {
     std::vector<std::string> subFolders;
     for (const auto& entry : files_.ListFolder(path)) {
+      if (LeavesItsFolder(entry.name, files_.Separator())) continue;
       const std::string full = JoinPath(path, files_.Separator(), entry.name);
       if (IsFolder(entry.attributes)) {
         ++WalkFolders;

@@ -31,6 +31,11 @@ class FolderWalk {
 // The entry's full path: folder, separator, name.
 std::string JoinPath(const std::string& folder, char separator, const std::string& name);
 
+// A listed name that would not name an entry of its folder once joined to it:
+// empty, "." or "..", or holding a separator (an ANSI listing can turn a
+// character the code page lacks into one).
+bool LeavesItsFolder(const std::string& name, char separator);
+
 // A path whose attributes cannot be read is taken for a folder.
 bool IsFolder(const std::optional<FileAttributes>& attributes);
 bool IsLink(const std::optional<FileAttributes>& attributes);

@@ -275,3 +275,57 @@ TEST_F(EraseRunTest, AFileThatGrewAfterCountingHoldsTheBarAtHundredWithItsResult
 
 }  // namespace
 }  // namespace qelwipe
+
+namespace qelwipe {
+namespace {
+
+// An ANSI listing maps some characters the code page lacks to look-alikes
+// ("．．＼" to "..\"): such a name joined to its folder leads out of it.
+class ListingWithStrayName final : public FileSystem {
+ public:
+  explicit ListingWithStrayName(fakes::FakeFileSystem& inner) : inner_(inner) {}
+  char Separator() const override { return inner_.Separator(); }
+  std::optional<FileAttributes> Attributes(const std::string& path) override { return inner_.Attributes(path); }
+  std::optional<std::uint64_t> FileLength(const std::string& path) override { return inner_.FileLength(path); }
+  std::vector<FolderEntry> ListFolder(const std::string& folder) override {
+    auto entries = inner_.ListFolder(folder);
+    if (folder == "C:\\D") {
+      entries.push_back({"..\\outside.txt", FileAttributes{}});
+      entries.push_back({"..", FileAttributes{.directory = true}});
+    }
+    return entries;
+  }
+  std::optional<EntryTimes> FileTimes(const std::string& path) override { return inner_.FileTimes(path); }
+  std::optional<EntryTimes> FolderTimes(const std::string& path) override { return inner_.FolderTimes(path); }
+  void ClearAttributes(const std::string& path) override { inner_.ClearAttributes(path); }
+  bool Delete(const std::string& path) override { return inner_.Delete(path); }
+  bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+
+ private:
+  fakes::FakeFileSystem& inner_;
+};
+
+TEST(StrayNameTest, AnEntryWhoseNameLeadsOutOfItsFolderIsNeitherMeasuredNorErased) {
+  fakes::FakeFileSystem inner;
+  inner.AddFolder("C:\\D");
+  inner.AddFile("C:\\D\\a.txt", 100);
+  inner.AddFile("C:\\outside.txt", 5000);
+  ListingWithStrayName files(inner);
+  fakes::RecordingEngine engine{inner};
+  FolderWalk walk{files, {}};
+  MethodPage methods;
+  methods.FillMethodList();
+  ProgressPage progress;
+  EraseRun run{files, engine, walk, methods, progress, {}};
+
+  EXPECT_EQ(walk.FolderSize("C:\\D"), 100u);
+  run.Prepare();
+  run.EraseFolder("C:\\D");
+  EXPECT_EQ(engine.Paths(), (std::vector<std::string>{"C:\\D\\a.txt"}));
+  EXPECT_TRUE(inner.Exists("C:\\outside.txt"));
+  EXPECT_EQ(inner.removals, (std::vector<std::string>{"rmdir C:\\D"}));
+  EXPECT_EQ(run.Counters().NotErased, 2u);
+}
+
+}  // namespace
+}  // namespace qelwipe
