@@ -95,6 +95,7 @@ void EraseRun::EraseFolder(const std::string& path) {
     files_.RemoveFolder(path);
     return;
   }
+  const std::uint64_t leftBefore = counters_.NotErased + nrFiles_.size();
   std::vector<std::string> subFolders;
   for (const auto& entry : files_.ListFolder(path)) {
     if (cancelRequested_) return;
@@ -117,7 +118,8 @@ void EraseRun::EraseFolder(const std::string& path) {
   }
   Pump();
   files_.ClearAttributes(path);
-  files_.RemoveFolder(path);
+  // A folder that stays for no file already counted holds what could not be reached.
+  if (!files_.RemoveFolder(path) && counters_.NotErased + nrFiles_.size() == leftBefore) counters_.NotErased += 1;
 }
 
 }  // namespace qelwipe

@@ -192,6 +192,16 @@ TEST_F(EraseRunTest, AFileTheSystemCannotFindByItsListedNameCountsAsLeftOnDisk) 
   EXPECT_EQ(view.recycleBinRefreshes, 0);
 }
 
+TEST_F(EraseRunTest, AFolderThatCouldNotBeEmptiedCountsAsLeftOnDiskOnce) {
+  files.AddFolder("C:\\D\\S\\Q");
+  files.AddFile("C:\\D\\S\\Q\\x.txt", 10);
+  files.UnreachableByName("C:\\D\\S\\Q");
+  RunOn({"C:\\D"});
+  EXPECT_TRUE(files.Exists("C:\\D\\S\\Q\\x.txt"));
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 1u);  // not its folders again
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+}
+
 TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
   files.AddFolder("C:\\Elsewhere");
   files.AddFile("C:\\Elsewhere\\keep.txt", 10);

@@ -80,7 +80,7 @@ std::optional<std::uint64_t> FakeFileSystem::FileLength(const std::string& path)
 std::vector<FolderEntry> FakeFileSystem::ListFolder(const std::string& folder) {
   std::vector<FolderEntry> entries;
   const Node* self = Find(folder);
-  if (!self) return entries;
+  if (!self || self->unreachable) return entries;
   const std::string key = LowerAscii(self->attributes.link ? Resolve(self->target) : self->path);
   for (const auto& node : nodes_) {
     if (LowerAscii(Parent(node.path)) != key) continue;
@@ -120,7 +120,7 @@ bool FakeFileSystem::Delete(const std::string& path) {
 
 bool FakeFileSystem::RemoveFolder(const std::string& path) {
   const Node* node = Find(path);
-  if (!node || !node->attributes.directory) return false;
+  if (!node || node->unreachable || !node->attributes.directory) return false;
   if (!node->attributes.link && !ListFolder(path).empty()) return false;
   removals.push_back("rmdir " + path);
   Remove(path);
