@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "handles.h"
+#include "erase_run.h"
 #include "items_list.h"
 #include "temp_folder.h"
 
@@ -92,6 +93,53 @@ TEST_F(WinFileSystemTest, RemovesFilesAndOnlyEmptyFolders) {
   EXPECT_TRUE(files->RemoveFolder(folder / "Full"));
   EXPECT_TRUE(files->RemoveFolder(folder / "Empty"));
   EXPECT_EQ(testing_support::ListFolder(folder.path()), "");
+}
+
+// Records the files handed to it and reports each erased, as the engine does.
+class RecordingEngine final : public EraseEngine {
+ public:
+  void Advise(EngineEvents*) override {}
+  std::int32_t WipeMethod() override { return method_; }
+  void SetWipeMethod(std::int32_t method) override { method_ = method; }
+  void SetWipeRounds(std::int32_t) override {}
+  EraseResult WipeFile(const std::string& path) override { return Erase(path); }
+  EraseResult FastWipeFile(const std::string& path, std::uint8_t) override { return Erase(path); }
+  EraseResult GovermentWipeFile(const std::string& path, std::uint8_t, std::uint8_t, std::uint8_t) override {
+    return Erase(path);
+  }
+  void CancelWipe() override {}
+  std::vector<std::string> paths;
+
+ private:
+  EraseResult Erase(const std::string& path) {
+    paths.push_back(path);
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL) ? 0 : static_cast<EraseResult>(GetLastError());
+  }
+  std::int32_t method_ = 0;
+};
+
+// The ANSI listing gives "..\z" for a name of full-width dots and backslash, and
+// "?" for a character the code page lacks: neither may lead the run anywhere else.
+TEST_F(WinFileSystemTest, NamesTheAnsiListingCannotGiveBackStayAndAreReported) {
+  std::filesystem::create_directory(folder / "D");
+  WriteFile(folder / "D\\a.txt", 10);
+  WriteFile(folder / "z", 20, 'z');
+  const std::wstring inside = (folder.path() / "D").wstring() + L"\\";
+  for (const wchar_t* name : {L"\uFF0E\uFF0E\uFF3Cz", L"b\u4E2D.txt"})
+    WriteFile(inside + name, 30);
+  RecordingEngine engine;
+  FolderWalk walk{*files, {}};
+  MethodPage methods;
+  methods.FillMethodList();
+  ProgressPage progress;
+  EraseRun run{*files, engine, walk, methods, progress, {}};
+  run.Prepare();
+  run.EraseFolder(folder / "D");
+
+  EXPECT_EQ(testing_support::ReadFile(folder / "z"), std::string(20, 'z'));
+  EXPECT_EQ(engine.paths, (std::vector<std::string>{folder / "D\\a.txt", folder / "D\\b?.txt"}));
+  EXPECT_EQ(run.Counters().NotErased, 2u);
+  EXPECT_FALSE(std::filesystem::exists(folder / "D\\a.txt"));
 }
 
 TEST(WinFileTypeRegistryTest, TypeTextFromTheClassesRoot) {
