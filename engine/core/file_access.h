@@ -11,8 +11,8 @@ namespace dornix {
 // Platform error codes as the Windows API reports them; 0 means success.
 using ErrorCode = std::int32_t;
 
-// A file opened for writing with no sharing. Results of these calls are not
-// used by the erase sequence: a failing write still counts as written.
+// A file opened for writing with no sharing. Only the writes' results are used:
+// a file not wholly overwritten must not be emptied and deleted.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
@@ -21,7 +21,8 @@ class OpenFile {
   virtual void SetFixedTimes() = 0;
   virtual void Rewind() = 0;
   virtual std::uint64_t Position() = 0;
-  virtual void Write(const std::uint8_t* bytes, std::uint32_t count) = 0;
+  // 0 when all `count` bytes were written, else the platform's code for why not.
+  virtual ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) = 0;
   virtual void Flush() = 0;
   // Cuts the file at the current position.
   virtual void TruncateHere() = 0;
@@ -54,8 +55,10 @@ inline constexpr ErrorCode kPathNotFound = 3;
 inline constexpr ErrorCode kAccessDenied = 5;
 inline constexpr ErrorCode kNotEnoughMemory = 8;
 inline constexpr ErrorCode kWriteProtect = 19;
+inline constexpr ErrorCode kWriteFault = 29;
 inline constexpr ErrorCode kGenFailure = 31;
 inline constexpr ErrorCode kSharingViolation = 32;
+inline constexpr ErrorCode kDiskFull = 112;
 inline constexpr ErrorCode kBusy = 170;
 inline constexpr ErrorCode kFilenameTooLong = 206;
 // E_INVALIDARG as a signed value: the cycle count is below 1.

@@ -22,7 +22,7 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
 }
 
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
-  if (cancel_) return;
+  if (cancel_ || writeError_) return;
   Report(0);
   for (std::uint64_t remaining = length; remaining != 0;) {
     Report(PercentAt(file.Position()));
@@ -38,8 +38,11 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
       FillRandomLetters(buffer.span().first(chunk));
       generator::Skip(LetterDraws(kPassBufferSize) - LetterDraws(chunk));
     }
-    file.Write(buffer.data(), chunk);
-    remaining -= chunk;  // whatever the write returned
+    if (const ErrorCode error = file.Write(buffer.data(), chunk)) {
+      writeError_ = error;
+      return;
+    }
+    remaining -= chunk;
   }
   Report(100);
   file.Flush();
@@ -99,10 +102,16 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<vo
   }
   prepare(buffer, length);
 
+  writeError_ = 0;
   const std::int32_t rounds = rounds_;
-  for (std::int64_t round = 1; round <= rounds; ++round) {
+  for (std::int64_t round = 1; round <= rounds && !writeError_; ++round) {
     currentRound_ = static_cast<std::int32_t>(round);
     writeRound(*file, buffer, length);
+  }
+  if (writeError_) {
+    // Bytes not overwritten would stay readable on the disk once the file is deleted.
+    file->Close();
+    return writeError_;
   }
 
   file->Flush();

@@ -33,7 +33,8 @@ class WipeCore {
   bool CancelRequested() const { return cancel_; }
 
   // Each returns 0 when the file was opened and destroyed, win_error::kInvalidArgument
-  // when the cycle count is below 1, else the platform's code for why it could not be opened.
+  // when the cycle count is below 1, else the platform's code for why it could not be
+  // opened or overwritten; a file that could not be overwritten is left in place.
   ErrorCode WipeFile(std::u16string_view fileName);
   ErrorCode FastWipeFile(std::u16string_view fileName, std::uint8_t s);
   ErrorCode GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3);
@@ -65,6 +66,7 @@ class WipeCore {
   std::int32_t currentRound_ = 0;
   bool cancel_ = false;
   std::uint64_t sizeForPercent_ = 0;
+  ErrorCode writeError_ = 0;  // the first write of this erase that failed
   bool busy_ = false;  // an erase is running; a nested one from a report is refused
 };
 

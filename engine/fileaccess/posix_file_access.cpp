@@ -25,7 +25,8 @@ constexpr ErrnoMapping kErrnoToWindows[] = {
     {EAGAIN, win_error::kSharingViolation},  {EBUSY, win_error::kSharingViolation},
     {ETXTBSY, win_error::kSharingViolation}, {EROFS, win_error::kWriteProtect},
     {ENOMEM, win_error::kNotEnoughMemory},   {ENAMETOOLONG, win_error::kFilenameTooLong},
-    {ENXIO, win_error::kAccessDenied},
+    {ENXIO, win_error::kAccessDenied},       {ENOSPC, win_error::kDiskFull},
+    {EDQUOT, win_error::kDiskFull},          {EIO, win_error::kWriteFault},
 };
 
 std::string ParentOf(const std::string& path) {
@@ -83,15 +84,17 @@ class PosixOpenFile final : public OpenFile {
     const off_t position = lseek(fd_.get(), 0, SEEK_CUR);
     return position < 0 ? 0 : static_cast<std::uint64_t>(position);
   }
-  void Write(const std::uint8_t* bytes, std::uint32_t count) override {
-    // Finish short writes; a failing write is abandoned, as on Windows.
+  ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override {
+    // Finish short writes.
     while (count > 0) {
       const ssize_t written = ::write(fd_.get(), bytes, count);
       if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return;
+      if (written < 0) return ErrorFor(errno, {});
+      if (written == 0) return win_error::kWriteFault;
       bytes += written;
       count -= static_cast<std::uint32_t>(written);
     }
+    return 0;
   }
   void Flush() override { fsync(fd_.get()); }
   void TruncateHere() override { ftruncate(fd_.get(), lseek(fd_.get(), 0, SEEK_CUR)); }

@@ -48,9 +48,10 @@ class Win32OpenFile final : public OpenFile {
     const DWORD low = SetFilePointer(handle_.get(), 0, &high, FILE_CURRENT);
     return (static_cast<std::uint64_t>(static_cast<DWORD>(high)) << 32) | low;
   }
-  void Write(const std::uint8_t* bytes, std::uint32_t count) override {
+  ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override {
     DWORD written = 0;
-    WriteFile(handle_.get(), bytes, count, &written, nullptr);
+    if (!WriteFile(handle_.get(), bytes, count, &written, nullptr)) return static_cast<ErrorCode>(GetLastError());
+    return written == count ? 0 : win_error::kWriteFault;
   }
   void Flush() override { FlushFileBuffers(handle_.get()); }
   void TruncateHere() override { SetEndOfFile(handle_.get()); }

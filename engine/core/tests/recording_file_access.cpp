@@ -15,13 +15,18 @@ class RecordingOpenFile final : public OpenFile {
     owner_.calls.push_back("rewind");
   }
   std::uint64_t Position() override { return position_; }
-  void Write(const std::uint8_t* bytes, std::uint32_t count) override {
+  ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override {
+    if (owner_.writeCount_++ == owner_.failingWrite) {
+      owner_.calls.push_back("write failed");
+      return owner_.writeError;
+    }
     auto& data = content();
     if (data.size() < position_ + count) data.resize(position_ + count);
     std::copy(bytes, bytes + count, data.begin() + static_cast<std::ptrdiff_t>(position_));
     owner_.writes.push_back({position_, std::vector<std::uint8_t>(bytes, bytes + count)});
     owner_.calls.push_back("write " + std::to_string(count));
     position_ += count;
+    return 0;
   }
   void Flush() override { owner_.calls.push_back("flush"); }
   void TruncateHere() override {

@@ -27,6 +27,9 @@ class RecordingFileAccess final : public FileAccess {
   std::vector<WriteRecord> writes;
   ErrorCode clearError = 0;
   ErrorCode openError = 0;
+  // The write of this number (counted from 0 over all files) fails with writeError.
+  int failingWrite = -1;
+  ErrorCode writeError = 0;
 
   void AddFile(const std::string& path, std::size_t size, std::uint8_t fill = 0xC3) {
     files[path] = std::vector<std::uint8_t>(size, fill);
@@ -46,6 +49,7 @@ class RecordingFileAccess final : public FileAccess {
  private:
   friend class RecordingOpenFile;
   int tempCounter_ = 0;
+  int writeCount_ = 0;
 };
 
 }  // namespace dornix::testing

@@ -119,6 +119,25 @@ TEST_F(WipeCoreTest, RefusedFilesReturnThePlatformCodeAndAreNotTouchedFurther) {
   EXPECT_TRUE(reports.empty());
 }
 
+// Deleting a file whose overwrite stopped part way would leave the rest readable.
+TEST_F(WipeCoreTest, AFailingWriteLeavesTheFileInPlaceAndReturnsItsCode) {
+  files.AddFile(kPath, 600000);
+  files.failingWrite = 1;  // the second chunk of the first pass
+  files.writeError = win_error::kDiskFull;
+  core.SetWipeRounds(2);
+  EXPECT_EQ(core.FastWipeFile(kPath16, 0x5A), win_error::kDiskFull);
+  EXPECT_EQ(files.SequenceCalls(), (std::vector<std::string>{"clear C:\\data\\secret.doc", "open C:\\data\\secret.doc",
+                                                             "times", "close"}));
+  ASSERT_EQ(files.files[kPath].size(), 600000u);
+  EXPECT_EQ(files.files[kPath][256000], 0xC3);
+  EXPECT_EQ(files.WriteSizes(), (std::vector<std::uint32_t>{256000}));
+
+  // The next file is erased as usual.
+  files.calls.clear();
+  EXPECT_EQ(core.WipeFile(kPath16), 0);
+  EXPECT_TRUE(files.files.empty());
+}
+
 TEST_F(WipeCoreTest, RoundsBelowOneAreRefusedBeforeAnythingIsTouched) {
   files.AddFile(kPath, 100);
   for (std::int32_t rounds : {0, -1, -2147483647 - 1}) {

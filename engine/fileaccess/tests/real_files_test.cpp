@@ -12,11 +12,13 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #endif
 
 namespace dornix {
@@ -290,6 +292,28 @@ TEST_F(RealFilesTest, LinksPipesAndDevicesAreRefusedAndLeftAlone) {
   ASSERT_EQ(symlink((folder / "gone.txt").c_str(), dangling.c_str()), 0);
   EXPECT_EQ(core.WipeFile(Wide(dangling)), 5);
   EXPECT_FALSE(fs::exists(folder.path() / "gone.txt"));
+}
+
+// Bytes a refused write left as they were must not be deleted along with the file.
+TEST_F(RealFilesTest, AFileTheSystemWillNotLetBeOverwrittenWhollyIsLeftInPlace) {
+  const std::string victim = folder / "secret.txt";
+  WriteFile(victim, 600000, 'v');
+  // Writes past 300,000 bytes fail with EFBIG instead of ending the process.
+  const auto oldSignal = signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  const rlimit small{300000, old.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const ErrorCode result = core.FastWipeFile(Wide(victim), 0);
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldSignal);
+
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(ListFolder(folder.path()), "secret.txt");
+  const std::string left = ReadFile(victim);
+  ASSERT_EQ(left.size(), 600000u);
+  EXPECT_EQ(left[299999], '\0');
+  EXPECT_EQ(left[300000], 'v');
 }
 #endif
 
