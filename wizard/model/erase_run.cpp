@@ -10,6 +10,7 @@ void EraseRun::Prepare() {
   walk_.ResetTotals();
   // Files held open in an earlier run were handed on then; report only this run's.
   nrFiles_.clear();
+  emptyFoldersKept_ = 0;
 }
 
 void EraseRun::CountingPass(const ItemsList& items) {
@@ -95,7 +96,7 @@ void EraseRun::EraseFolder(const std::string& path) {
     files_.RemoveFolder(path);
     return;
   }
-  const std::uint64_t leftBefore = counters_.NotErased + nrFiles_.size();
+  const std::uint64_t leftBefore = LeftSoFar();
   std::vector<std::string> subFolders;
   for (const auto& entry : files_.ListFolder(path)) {
     if (cancelRequested_) return;
@@ -118,8 +119,13 @@ void EraseRun::EraseFolder(const std::string& path) {
   }
   Pump();
   files_.ClearAttributes(path);
-  // A folder that stays for no file already counted holds what could not be reached.
-  if (!files_.RemoveFolder(path) && counters_.NotErased + nrFiles_.size() == leftBefore) counters_.NotErased += 1;
+  if (files_.RemoveFolder(path) || LeftSoFar() != leftBefore) return;
+  // Kept for no reason already counted: if it still has entries, they could not be
+  // reached; if it is empty (a drive's root, a folder in use) nothing is left in it.
+  if (!files_.Attributes(path) || !files_.ListFolder(path).empty())
+    counters_.NotErased += 1;
+  else
+    emptyFoldersKept_ += 1;
 }
 
 }  // namespace qelwipe

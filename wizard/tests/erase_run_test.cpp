@@ -202,6 +202,15 @@ TEST_F(EraseRunTest, AFolderThatCouldNotBeEmptiedCountsAsLeftOnDiskOnce) {
   EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
 }
 
+TEST_F(EraseRunTest, AFolderEmptiedButKeptByTheSystemLeavesNothingOnDisk) {
+  files.Lock("C:\\D\\S");  // another program's current folder
+  RunOn({"C:\\D"});
+  EXPECT_FALSE(files.Exists("C:\\D\\S\\c.txt"));
+  EXPECT_TRUE(files.Exists("C:\\D\\S"));
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 0u);
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+}
+
 TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
   files.AddFolder("C:\\Elsewhere");
   files.AddFile("C:\\Elsewhere\\keep.txt", 10);

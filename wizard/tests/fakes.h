@@ -22,7 +22,7 @@ class FakeFileSystem final : public FileSystem {
   // A link standing at `path` to `target`. Like the system, the fake follows it
   // when a path leads through it, so whatever enters it reaches the target.
   void AddLink(const std::string& path, const std::string& target, bool toFolder);
-  // Another program holds it: its times cannot be read.
+  // Another program holds it: its times cannot be read, a folder cannot be removed.
   void Lock(const std::string& path) { Find(path)->locked = true; }
   // Its attributes cannot be read.
   void HideAttributes(const std::string& path) { Find(path)->unreadable = true; }
