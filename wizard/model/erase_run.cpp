@@ -36,7 +36,10 @@ void EraseRun::ErasePass(const ItemsList& items) {
   for (int i = 1; i <= count && i <= items.Count(); ++i) {
     if (cancelRequested_) return;
     const std::string path = items.Get_ItemRealName(i);
-    if (IsFolder(files_.Attributes(path)))
+    const auto attributes = files_.Attributes(path);
+    // Only readable items are listed: this one has gone since.
+    if (!attributes) continue;
+    if (IsFolder(attributes))
       EraseFolder(path);
     else
       EraseOneFile(path);

@@ -211,6 +211,18 @@ TEST_F(EraseRunTest, AFolderEmptiedButKeptByTheSystemLeavesNothingOnDisk) {
   EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
 }
 
+TEST_F(EraseRunTest, AnItemRemovedSinceItWasListedIsNoItemLeftOnDisk) {
+  files.AddFolder("C:\\Gone");
+  files.AddFile("C:\\gone.txt", 10);
+  wizard.DropFiles({"C:\\Gone", "C:\\gone.txt"});
+  files.Remove("C:\\Gone");
+  files.Remove("C:\\gone.txt");
+  RunOn({"C:\\D"});
+  EXPECT_FALSE(files.Exists("C:\\D"));
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 0u);
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+}
+
 TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
   files.AddFolder("C:\\Elsewhere");
   files.AddFile("C:\\Elsewhere\\keep.txt", 10);
