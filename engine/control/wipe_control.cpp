@@ -139,7 +139,12 @@ HRESULT WipeControl::Erase(int* result, const std::function<ErrorCode()>& erase)
   if (!result) return E_POINTER;
   // A sink may drop the host's last reference while it is being told of progress.
   const ComPtr<IUnknown> keepAlive(Outer());
-  *result = erase();
+  try {
+    *result = erase();
+  } catch (...) {
+    // Nothing may unwind into the caller; the file is closed again by its owner.
+    return E_OUTOFMEMORY;
+  }
   return S_OK;
 }
 

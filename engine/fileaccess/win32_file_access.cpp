@@ -67,8 +67,11 @@ class Win32FileAccess final : public FileAccess {
     if (name.empty()) return {};
     const std::wstring wide(name.begin(), name.end());
     std::vector<char> narrow(2 * wide.size() + 2, '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()), nullptr,
-                        nullptr);
+    // A failed conversion (a code page needing more than two bytes a character) may
+    // leave a cut-off path that names another file: then there is no name at all.
+    if (!WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, narrow.data(), static_cast<int>(narrow.size()), nullptr,
+                             nullptr))
+      return {};
     return narrow.data();
   }
   // '/' cannot occur in a Windows name, and the system takes it for '\'.

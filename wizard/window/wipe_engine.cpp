@@ -43,7 +43,11 @@ class ProgressSink final : public comkit::ComObject<IDispatch> {
       if (FAILED(VariantChangeType(&converted, &params->rgvarg[i], 0, VT_I4))) return DISP_E_TYPEMISMATCH;
       values[i] = converted.lVal;
     }
-    if (receiver_) receiver_->OnProgress(values[2], values[1], values[0]);
+    try {
+      if (receiver_) receiver_->OnProgress(values[2], values[1], values[0]);
+    } catch (...) {
+      return E_OUTOFMEMORY;  // nothing may unwind into the control
+    }
     return S_OK;
   }
 
