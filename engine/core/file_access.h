@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "win_error.h"
+
 namespace dornix {
 
-// Platform error codes as the Windows API reports them; 0 means success.
-using ErrorCode = std::int32_t;
+// Platform error codes as the Windows API reports them (win_error); 0 means success.
+using ErrorCode = win_error::Code;
 
 // A file opened for writing with no sharing. Only the writes' results are used:
 // a file not wholly overwritten must not be emptied and deleted.
@@ -47,22 +49,5 @@ class FileAccess {
   // Never replaces an existing file.
   virtual void Rename(const std::string& from, const std::string& to) = 0;
 };
-
-// Windows error codes the engine and its callers rely on.
-namespace win_error {
-inline constexpr ErrorCode kFileNotFound = 2;
-inline constexpr ErrorCode kPathNotFound = 3;
-inline constexpr ErrorCode kAccessDenied = 5;
-inline constexpr ErrorCode kNotEnoughMemory = 8;
-inline constexpr ErrorCode kWriteProtect = 19;
-inline constexpr ErrorCode kWriteFault = 29;
-inline constexpr ErrorCode kGenFailure = 31;
-inline constexpr ErrorCode kSharingViolation = 32;
-inline constexpr ErrorCode kDiskFull = 112;
-inline constexpr ErrorCode kBusy = 170;
-inline constexpr ErrorCode kFilenameTooLong = 206;
-// E_INVALIDARG as a signed value: the cycle count is below 1.
-inline constexpr ErrorCode kInvalidArgument = static_cast<ErrorCode>(0x80070057u);
-}  // namespace win_error
 
 }  // namespace dornix

@@ -4,14 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "win_error.h"
+
 namespace qelwipe {
 
-// 0: erased; 32: another program holds the file open; any other value: not erased.
-using EraseResult = std::int32_t;
-inline constexpr EraseResult kErased = 0;
-inline constexpr EraseResult kSharingViolation = 32;
-// E_INVALIDARG: what the engine answers for a request it cannot carry out.
-inline constexpr EraseResult kInvalidArgument = static_cast<EraseResult>(0x80070057u);
+// kErased; kSharingViolation: another program holds the file open; any other value: not erased.
+using EraseResult = win_error::Code;
+inline constexpr EraseResult kErased = win_error::kSuccess;
+using win_error::kInvalidArgument;
+using win_error::kSharingViolation;
 
 class EngineEvents {
  public:

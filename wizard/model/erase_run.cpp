@@ -63,8 +63,7 @@ EraseResult EraseRun::CallEngine(const std::string& path) {
 bool EraseRun::VanishedBeforeItsTurn(EraseResult result, const std::string& path) {
   // Only "not found" with nothing there: a name the system cannot take (an ANSI
   // listing gives "?" for what the code page lacks) finds nothing either, yet the file stays.
-  constexpr EraseResult kFileNotFound = 2, kPathNotFound = 3;
-  return (result == kFileNotFound || result == kPathNotFound) && !files_.Attributes(path);
+  return (result == win_error::kFileNotFound || result == win_error::kPathNotFound) && !files_.Attributes(path);
 }
 
 void EraseRun::EraseOneFile(const std::string& path) {

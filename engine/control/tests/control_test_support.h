@@ -12,6 +12,7 @@
 #include "com_ptr.h"
 #include "dornix.h"
 #include "registry.h"
+#include "win_error.h"
 
 namespace dornix_test {
 

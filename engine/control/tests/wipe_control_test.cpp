@@ -19,7 +19,7 @@ using testing_support::ReadFile;
 using testing_support::TempFolder;
 using testing_support::WriteFile;
 
-constexpr int kInvalidRounds = static_cast<int>(0x80070057u);
+constexpr int kInvalidRounds = win_error::kInvalidArgument;
 // Larger than the engine's 256,000-byte buffer, so each pass reports 0, 0, 86, 100.
 constexpr std::size_t kFileSize = 300000;
 const std::vector<long> kPassPercents{0, 0, 86, 100};

@@ -1,0 +1,27 @@
+#pragma once
+// Windows error codes as the erase engine answers them and its callers read them.
+// Portable: no <windows.h>, so the native build shares the same names.
+#include <cstdint>
+
+namespace win_error {
+
+// 0 means success; a signed 32-bit value, as erase results cross COM as `int`.
+using Code = std::int32_t;
+
+inline constexpr Code kSuccess = 0;
+inline constexpr Code kFileNotFound = 2;
+inline constexpr Code kPathNotFound = 3;
+inline constexpr Code kAccessDenied = 5;
+inline constexpr Code kNotEnoughMemory = 8;
+inline constexpr Code kWriteProtect = 19;
+inline constexpr Code kWriteFault = 29;
+inline constexpr Code kGenFailure = 31;
+// Another program holds the file open: the wizard hands it on to the next start.
+inline constexpr Code kSharingViolation = 32;
+inline constexpr Code kDiskFull = 112;
+inline constexpr Code kBusy = 170;
+inline constexpr Code kFilenameTooLong = 206;
+// E_INVALIDARG as a signed value: a request that cannot be carried out (cycle count below 1).
+inline constexpr Code kInvalidArgument = static_cast<Code>(0x80070057u);
+
+}  // namespace win_error
