@@ -11,6 +11,7 @@
 #include "dornix.h"
 #include "registry.h"
 #include "wipe_control.h"
+#include "wipe_surface.h"
 
 namespace dornix {
 namespace {
@@ -35,18 +36,16 @@ constexpr RegistryEntry kEntries[] = {
     {"CLSID\\%CLSID%\\InprocServer32", "", "%MODULE%"},
     {"CLSID\\%CLSID%\\InprocServer32", "ThreadingModel", "Apartment"},
     KeyOnly("CLSID\\%CLSID%\\Control"),
-    {"CLSID\\%CLSID%\\ToolboxBitmap32", "", "%MODULE%, 101"},
+    {"CLSID\\%CLSID%\\ToolboxBitmap32", "", "%MODULE%, " WIPE_TEXT(WIPE_TOOLBOX_BITMAP)},
     {"CLSID\\%CLSID%\\MiscStatus", "", "0"},
     {"CLSID\\%CLSID%\\MiscStatus\\1", "", "132497"},
     {"CLSID\\%CLSID%\\TypeLib", "", "%LIBID%"},
-    {"CLSID\\%CLSID%\\Version", "", "1.0"},
+    {"CLSID\\%CLSID%\\Version", "", kLibraryVersionText},
 };
 
 constexpr std::string_view kClassKey = "CLSID\\%CLSID%";
 // Removed on unregistration; never the CLSID key itself.
 constexpr std::string_view kOwnedKeys[] = {kClassKey, "Vc.Wipe.1", "Vc.Wipe"};
-
-constexpr LCID kLibraryLocale = 0x0409;
 
 std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
   return {{{"%CLSID%", comkit::GuidText(CLSID_Wipe)},
@@ -82,7 +81,7 @@ HRESULT UnregisterWipeControl() {
     if (FAILED(hr)) result = SELFREG_E_CLASS;
   }
   // A library that is not registered is already in the state asked for.
-  UnRegisterTypeLib(LIBID_VCLib, 1, 0, kLibraryLocale, SYS_WIN64);
+  UnRegisterTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
   return result;
 }
 

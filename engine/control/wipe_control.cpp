@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "wipe_surface.h"
+
 namespace dornix {
 
 using comkit::ComPtr;
@@ -44,7 +46,7 @@ HRESULT WipeControl::FindInterface(REFIID iid, void** out) {
 HRESULT WipeControl::LoadTypeInfo() {
   if (typeInfo_) return S_OK;
   ComPtr<ITypeLib> library;
-  HRESULT hr = LoadRegTypeLib(LIBID_VCLib, 1, 0, 0x0409, library.put());
+  HRESULT hr = LoadRegTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, library.put());
   if (FAILED(hr)) {
     // Not registered (yet): the library is embedded in this module.
     const std::wstring module = comkit::ThisModulePath();
@@ -290,7 +292,7 @@ void WipeControl::EventPoint::Raise(std::int32_t round, std::int32_t pass, std::
     arguments[0].lVal = percent;
     DISPPARAMS params{arguments, nullptr, 3, 0};
     comkit::UniqueVariant result;
-    sink->Invoke(1, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr);
+    sink->Invoke(kOnProgressDispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr);
     for (VARIANTARG& argument : arguments) VariantClear(&argument);
   }
 }

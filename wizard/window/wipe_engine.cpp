@@ -7,6 +7,7 @@
 #include "com_object.h"
 #include "com_ptr.h"
 #include "dornix.h"
+#include "wipe_surface.h"
 
 namespace qelwipe::win {
 namespace {
@@ -32,8 +33,7 @@ class ProgressSink final : public comkit::ComObject<IDispatch> {
   STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
 
   STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
-    constexpr DISPID kOnProgress = 1;
-    if (id != kOnProgress) return DISP_E_MEMBERNOTFOUND;
+    if (id != dornix::kOnProgressDispid) return DISP_E_MEMBERNOTFOUND;
     if (!params || params->cArgs != 3) return DISP_E_BADPARAMCOUNT;
     // Dispatch arguments come last first: percent, pass, round.
     LONG values[3] = {};

@@ -235,7 +235,7 @@ TEST_F(ControlObjectTest, ModuleAnnouncesSelfRegistrationAndCarriesItsToolboxBit
   UINT length = 0;
   EXPECT_TRUE(VerQueryValueA(version.data(), "\\StringFileInfo\\040904B0\\OLESelfRegister", &value, &length));
 
-  const HRSRC found = FindResourceA(dll.module, MAKEINTRESOURCEA(101), RT_BITMAP);
+  const HRSRC found = FindResourceA(dll.module, MAKEINTRESOURCEA(dornix::kToolboxBitmap), RT_BITMAP);
   ASSERT_NE(found, nullptr);
   const auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(dll.module, found)));
   ASSERT_NE(header, nullptr);
@@ -252,9 +252,9 @@ TEST_F(ControlObjectTest, EmbeddedTypeLibraryDescribesTheSurface) {
   TLIBATTR* libraryAttributes = nullptr;
   ASSERT_EQ(library->GetLibAttr(&libraryAttributes), S_OK);
   EXPECT_EQ(GuidText(libraryAttributes->guid), GuidText(LIBID_VCLib));
-  EXPECT_EQ(libraryAttributes->lcid, 0x0409u);
-  EXPECT_EQ(libraryAttributes->wMajorVerNum, 1);
-  EXPECT_EQ(libraryAttributes->wMinorVerNum, 0);
+  EXPECT_EQ(libraryAttributes->lcid, dornix::kLibraryLocale);
+  EXPECT_EQ(libraryAttributes->wMajorVerNum, dornix::kLibraryMajor);
+  EXPECT_EQ(libraryAttributes->wMinorVerNum, dornix::kLibraryMinor);
   library->ReleaseTLibAttr(libraryAttributes);
 
   const auto documentation = [](auto* owner, int index) {

@@ -97,7 +97,7 @@ STDMETHODIMP RecordingSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*
 
 STDMETHODIMP RecordingSink::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT*,
                                    EXCEPINFO*, UINT*) {
-  EXPECT_EQ(id, 1);
+  EXPECT_EQ(id, dornix::kOnProgressDispid);
   EXPECT_TRUE(IsEqualIID(iid, IID_NULL));
   EXPECT_EQ(locale, 0x0400u);
   EXPECT_EQ(flags, DISPATCH_METHOD);

@@ -13,6 +13,7 @@
 #include "dornix.h"
 #include "registry.h"
 #include "win_error.h"
+#include "wipe_surface.h"
 
 namespace dornix_test {
 

@@ -34,11 +34,11 @@ class RegistrationTest : public testing::Test {
             k + "\\ProgID|@=Vc.Wipe.1",
             k + "\\Programmable",
             k + "\\ToolboxBitmap32",
-            k + "\\ToolboxBitmap32|@=" + dll.path + ", 101",
+            k + "\\ToolboxBitmap32|@=" + dll.path + ", " WIPE_TEXT(WIPE_TOOLBOX_BITMAP),
             k + "\\TypeLib",
             k + "\\TypeLib|@=" + libid,
             k + "\\Version",
-            k + "\\Version|@=1.0",
+            k + "\\Version|@=" + dornix::kLibraryVersionText,
             k + "\\VersionIndependentProgID",
             k + "\\VersionIndependentProgID|@=Vc.Wipe",
             k + "|@=Wipe Class"};
@@ -55,7 +55,9 @@ class RegistrationTest : public testing::Test {
                                                           "Vc.Wipe|@=Wipe Class"}));
     // The type library is registered at the module's own path.
     BSTR path = nullptr;
-    ASSERT_EQ(QueryPathOfRegTypeLib(LIBID_VCLib, 1, 0, 0x0409, &path), S_OK);
+    ASSERT_EQ(
+        QueryPathOfRegTypeLib(LIBID_VCLib, dornix::kLibraryMajor, dornix::kLibraryMinor, dornix::kLibraryLocale, &path),
+        S_OK);
     const comkit::UniqueBstr owned(std::wstring_view(path, SysStringLen(path)));
     SysFreeString(path);
     EXPECT_EQ(std::wstring(owned.get()), std::wstring(dll.path.begin(), dll.path.end()));
