@@ -12,6 +12,16 @@ std::wstring ThisModulePath() {
   return length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
+HRESULT ResultOfCaughtException() {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_UNEXPECTED;
+  }
+}
+
 std::string ThisModulePathAnsi() {
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(ThisModule(), path, MAX_PATH);
@@ -41,11 +51,17 @@ class ClassFactory final : public ComObject<IClassFactory> {
 
 }  // namespace
 
-HRESULT GetClassObject(Creator create, REFIID iid, void** out) {
+HRESULT GetClassObject(std::span<const ClassEntry> classes, REFCLSID clsid, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
-  auto* factory = new (std::nothrow) ClassFactory(create);
-  return factory ? QueryNewObject(factory, iid, out) : E_OUTOFMEMORY;
+  for (const ClassEntry& entry : classes) {
+    if (!IsEqualCLSID(*entry.clsid, clsid)) continue;
+    auto* factory = new (std::nothrow) ClassFactory(entry.create);
+    return factory ? QueryNewObject(factory, iid, out) : E_OUTOFMEMORY;
+  }
+  return CLASS_E_CLASSNOTAVAILABLE;
 }
+
+HRESULT CanUnloadNow() { return ModuleLock::IsFree() ? S_OK : S_FALSE; }
 
 }  // namespace comkit

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <new>
+#include <span>
 #include <string>
 
 namespace comkit {
@@ -30,6 +31,27 @@ struct ModuleRef {
   ModuleRef& operator=(const ModuleRef&) = default;
   ~ModuleRef() { ModuleLock::Unlock(); }
 };
+
+// The HRESULT for the exception being handled: E_OUTOFMEMORY for std::bad_alloc,
+// else E_UNEXPECTED. Call it only inside a catch block.
+HRESULT ResultOfCaughtException();
+
+// Runs `body` at a boundary no exception may cross (a COM method, a window
+// procedure): its result, or `onFailure(hr)` with the HRESULT of what it threw.
+template <class Body, class OnFailure>
+auto Guarded(Body&& body, OnFailure&& onFailure) noexcept -> decltype(body()) {
+  try {
+    return body();
+  } catch (...) {
+    return onFailure(ResultOfCaughtException());
+  }
+}
+
+// The same for a body that returns an HRESULT: a throw becomes its HRESULT.
+template <class Body>
+HRESULT Guarded(Body&& body) noexcept {
+  return Guarded(body, [](HRESULT hr) { return hr; });
+}
 
 // The module this code is linked into (the DLL, not the host program), and its
 // full path; the path is empty when it does not fit MAX_PATH, as a cut one would
@@ -108,18 +130,23 @@ HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** out) {
   if (!out) return E_POINTER;
   *out = nullptr;
   if (outer && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-  try {
-    return QueryNewObject(new T(outer), iid, out);
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_UNEXPECTED;
-  }
+  return Guarded([&] { return QueryNewObject(new T(outer), iid, out); });
 }
 
 using Creator = HRESULT (*)(IUnknown* outer, REFIID iid, void** out);
 
-// Hands out a class factory for objects made by `create` (DllGetClassObject).
-HRESULT GetClassObject(Creator create, REFIID iid, void** out);
+// One creatable class of a module: its identifier and how to make an instance
+// (usually &CreateInstance<T>). Each module lists its classes in a constexpr table.
+struct ClassEntry {
+  const CLSID* clsid;
+  Creator create;
+};
+
+// DllGetClassObject over a module's class table: a class factory for `clsid`,
+// CLASS_E_CLASSNOTAVAILABLE for a class not in the table.
+HRESULT GetClassObject(std::span<const ClassEntry> classes, REFCLSID clsid, REFIID iid, void** out);
+
+// DllCanUnloadNow: S_OK once no object or lock of the module is alive.
+HRESULT CanUnloadNow();
 
 }  // namespace comkit

@@ -8,19 +8,24 @@
 #include "registration.h"
 #include "wipe_control.h"
 
+namespace {
+
+constexpr comkit::ClassEntry kClasses[] = {
+    {&CLSID_Wipe, &comkit::CreateInstance<dornix::WipeControl>},
+};
+
+}  // namespace
+
 extern "C" {
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (!IsEqualCLSID(clsid, CLSID_Wipe)) return CLASS_E_CLASSNOTAVAILABLE;
-  return comkit::GetClassObject(&comkit::CreateInstance<dornix::WipeControl>, iid, out);
+  return comkit::GetClassObject(kClasses, clsid, iid, out);
 }
 
-STDAPI DllCanUnloadNow() { return comkit::ModuleLock::IsFree() ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return comkit::CanUnloadNow(); }
 
-STDAPI DllRegisterServer() { return dornix::RegisterWipeControl(); }
+STDAPI DllRegisterServer() { return comkit::Guarded(dornix::RegisterWipeControl); }
 
-STDAPI DllUnregisterServer() { return dornix::UnregisterWipeControl(); }
+STDAPI DllUnregisterServer() { return comkit::Guarded(dornix::UnregisterWipeControl); }
 
 }  // extern "C"

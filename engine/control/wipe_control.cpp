@@ -45,26 +45,29 @@ HRESULT WipeControl::FindInterface(REFIID iid, void** out) {
 
 HRESULT WipeControl::LoadTypeInfo() {
   if (typeInfo_) return S_OK;
-  ComPtr<ITypeLib> library;
-  HRESULT hr = LoadRegTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, library.put());
-  if (FAILED(hr)) {
-    // Not registered (yet): the library is embedded in this module.
-    const std::wstring module = comkit::ThisModulePath();
-    if (module.empty()) return hr;
-    hr = LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
+  // Reached from the IDispatch methods: nothing may unwind into their caller.
+  return comkit::Guarded([&] {
+    ComPtr<ITypeLib> library;
+    HRESULT hr = LoadRegTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, library.put());
+    if (FAILED(hr)) {
+      // Not registered (yet): the library is embedded in this module.
+      const std::wstring module = comkit::ThisModulePath();
+      if (module.empty()) return hr;
+      hr = LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
+      if (FAILED(hr)) return hr;
+    }
+    ComPtr<ITypeInfo> info;
+    hr = library->GetTypeInfoOfGuid(IID_IWipe, info.put());
     if (FAILED(hr)) return hr;
-  }
-  ComPtr<ITypeInfo> info;
-  hr = library->GetTypeInfoOfGuid(IID_IWipe, info.put());
-  if (FAILED(hr)) return hr;
-  // The dispatch description of a dual interface; calls go through its vtable half.
-  HREFTYPE vtableHalf = 0;
-  ComPtr<ITypeInfo> vtableInfo;
-  if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableHalf)) &&
-      SUCCEEDED(info->GetRefTypeInfo(vtableHalf, vtableInfo.put())))
-    info = vtableInfo;
-  typeInfo_ = info;
-  return S_OK;
+    // The dispatch description of a dual interface; calls go through its vtable half.
+    HREFTYPE vtableHalf = 0;
+    ComPtr<ITypeInfo> vtableInfo;
+    if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableHalf)) &&
+        SUCCEEDED(info->GetRefTypeInfo(vtableHalf, vtableInfo.put())))
+      info = vtableInfo;
+    typeInfo_ = info;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP WipeControl::GetTypeInfoCount(UINT* count) {
@@ -141,13 +144,11 @@ HRESULT WipeControl::Erase(int* result, const std::function<ErrorCode()>& erase)
   if (!result) return E_POINTER;
   // A sink may drop the host's last reference while it is being told of progress.
   const ComPtr<IUnknown> keepAlive(Outer());
-  try {
+  // Nothing may unwind into the caller; the file is closed again by its owner.
+  return comkit::Guarded([&] {
     *result = erase();
-  } catch (...) {
-    // Nothing may unwind into the caller; the file is closed again by its owner.
-    return E_OUTOFMEMORY;
-  }
-  return S_OK;
+    return S_OK;
+  });
 }
 
 STDMETHODIMP WipeControl::WipeFile(BSTR fileName, int* result) {
@@ -255,13 +256,11 @@ STDMETHODIMP WipeControl::EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
   if (!sink) return E_POINTER;
   ComPtr<IDispatch> events;
   if (FAILED(sink->QueryInterface(DIID__IWipeEvents, events.put_void())) || !events) return CONNECT_E_CANNOTCONNECT;
-  try {
+  return comkit::Guarded([&] {
     sinks_.push_back(std::move(events));
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  }
-  *cookie = static_cast<DWORD>(sinks_.size());
-  return S_OK;
+    *cookie = static_cast<DWORD>(sinks_.size());
+    return S_OK;
+  });
 }
 
 STDMETHODIMP WipeControl::EventPoint::Unadvise(DWORD cookie) {

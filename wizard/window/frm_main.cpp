@@ -7,6 +7,7 @@
 
 #include <string_view>
 
+#include "com_object.h"
 #include "control_ids.h"
 #include "frm_main_layout.h"
 #include "method_catalogue.h"
@@ -225,12 +226,9 @@ LRESULT CALLBACK FrmMain::FormProc(HWND window, UINT message, WPARAM wParam, LPA
   FrmMain* self = FormOf(window);
   // After WM_DESTROY the form is gone for the model; the system finishes alone.
   if (!self || self->form_ != window) return DefWindowProcA(window, message, wParam, lParam);
-  try {
-    return self->OnMessage(message, wParam, lParam);
-  } catch (...) {
-    // Nothing may unwind through the system's code.
-    return DefWindowProcA(window, message, wParam, lParam);
-  }
+  // Nothing may unwind through the system's code.
+  return comkit::Guarded([&] { return self->OnMessage(message, wParam, lParam); },
+                         [&](HRESULT) { return DefWindowProcA(window, message, wParam, lParam); });
 }
 
 LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -253,10 +251,11 @@ LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPA
 LRESULT CALLBACK FrmMain::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                    DWORD_PTR self) {
   if (message == WM_DROPFILES) {
-    try {
+    // Nothing may unwind through the system's code.
+    comkit::Guarded([&] {
       reinterpret_cast<FrmMain*>(self)->OnDropFiles(reinterpret_cast<HDROP>(wParam));
-    } catch (...) {
-    }
+      return S_OK;
+    });
     return 0;
   }
   if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ListProc, 1);

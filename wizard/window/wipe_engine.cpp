@@ -43,12 +43,11 @@ class ProgressSink final : public comkit::ComObject<IDispatch> {
       if (FAILED(VariantChangeType(&converted, &params->rgvarg[i], 0, VT_I4))) return DISP_E_TYPEMISMATCH;
       values[i] = converted.lVal;
     }
-    try {
+    // Nothing may unwind into the control.
+    return comkit::Guarded([&] {
       if (receiver_) receiver_->OnProgress(values[2], values[1], values[0]);
-    } catch (...) {
-      return E_OUTOFMEMORY;  // nothing may unwind into the control
-    }
-    return S_OK;
+      return S_OK;
+    });
   }
 
  private:
