@@ -33,7 +33,8 @@ enum : int {
   Hmenu = 900, CSmenu, UpdateMen, AboutMenu,
 };
 
-// The progress timer.
+// The progress timer, and how often it shows the run's totals.
 inline constexpr unsigned Timer1 = 1;
+inline constexpr unsigned kTimer1IntervalMs = 100;
 
 }  // namespace qelwipe::ids

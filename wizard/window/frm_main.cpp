@@ -182,15 +182,15 @@ void FrmMain::CreateControls() {
 void FrmMain::SetUpList() {
   const HWND list = Control(ids::lvSelecteds);
   if (!list) return;
-  imageList1_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
+  imageList1_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 8, 8));
   // The placeholder each row's icon starts from: an empty square.
   {
     const ScreenDc screen;
-    placeholder_.reset(CreateCompatibleBitmap(screen.get(), 16, 16));
+    placeholder_.reset(CreateCompatibleBitmap(screen.get(), kIconSize, kIconSize));
     const UniqueDc memory(CreateCompatibleDC(screen.get()));
     if (placeholder_ && memory) {
       const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
-      RECT square{0, 0, 16, 16};
+      RECT square{0, 0, kIconSize, kIconSize};
       FillRect(memory.get(), &square, dialogBrush_.get());
       SelectObject(memory.get(), old);
     }
@@ -568,7 +568,7 @@ int FrmMain::IconFor(const std::string& path) {
 void FrmMain::SetTimerEnabled(bool enabled) {
   if (!form_) return;
   if (enabled)
-    SetTimer(form_, ids::Timer1, 100, nullptr);
+    SetTimer(form_, ids::Timer1, ids::kTimer1IntervalMs, nullptr);
   else
     KillTimer(form_, ids::Timer1);
 }

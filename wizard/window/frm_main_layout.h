@@ -24,6 +24,9 @@ struct ControlLayout {
   Font font = Font::Normal;
 };
 
+// Side of the items list's small icons, in pixels.
+inline constexpr int kIconSize = 16;
+
 // The form's client area and the panels, which all stand in one place.
 inline constexpr int kFormWidth = 7800, kFormHeight = 5820;
 inline constexpr int kFrameLeft = 120, kFrameTop = 120, kFrameWidth = 7560, kFrameHeight = 4920;

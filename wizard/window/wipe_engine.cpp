@@ -61,9 +61,9 @@ class ProgressSink final : public comkit::ComObject<IDispatch> {
   EngineEvents* receiver_ = nullptr;
 };
 
-class WipeControl final : public EraseEngine {
+class WipeClient final : public EraseEngine {
  public:
-  explicit WipeControl(ComPtr<IWipe> wipe) : wipe_(std::move(wipe)) {
+  explicit WipeClient(ComPtr<IWipe> wipe) : wipe_(std::move(wipe)) {
     auto* sink = new (std::nothrow) ProgressSink;
     if (!sink) return;
     sink_ = ComPtr<ProgressSink>(sink);
@@ -73,12 +73,12 @@ class WipeControl final : public EraseEngine {
         FAILED(point_->Advise(static_cast<IDispatch*>(sink_.get()), &cookie_)))
       point_.reset();
   }
-  ~WipeControl() override {
+  ~WipeClient() override {
     if (sink_) sink_->SetReceiver(nullptr);
     if (point_) point_->Unadvise(cookie_);
   }
-  WipeControl(const WipeControl&) = delete;
-  WipeControl& operator=(const WipeControl&) = delete;
+  WipeClient(const WipeClient&) = delete;
+  WipeClient& operator=(const WipeClient&) = delete;
 
   void Advise(EngineEvents* events) override {
     if (sink_) sink_->SetReceiver(events);
@@ -143,7 +143,7 @@ class NoEngine final : public EraseEngine {
 std::unique_ptr<EraseEngine> CreateWipe1() {
   ComPtr<IWipe> wipe;
   if (SUCCEEDED(CoCreateInstance(CLSID_Wipe, nullptr, CLSCTX_INPROC_SERVER, IID_IWipe, wipe.put_void())))
-    return std::make_unique<WipeControl>(std::move(wipe));
+    return std::make_unique<WipeClient>(std::move(wipe));
   return std::make_unique<NoEngine>();
 }
 
