@@ -291,7 +291,8 @@ void WipeControl::EventPoint::Raise(std::int32_t round, std::int32_t pass, std::
     arguments[0].lVal = percent;
     DISPPARAMS params{arguments, nullptr, 3, 0};
     comkit::UniqueVariant result;
-    sink->Invoke(kOnProgressDispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr);
+    sink->Invoke(kOnProgressDispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result.get(), nullptr,
+                 nullptr);
     for (VARIANTARG& argument : arguments) VariantClear(&argument);
   }
 }

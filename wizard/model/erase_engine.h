@@ -8,7 +8,7 @@
 
 namespace qelwipe {
 
-// kErased; kSharingViolation: another program holds the file open; any other value: not erased.
+// kErased: erased; kSharingViolation: another program holds the file open; any other value: not erased.
 using EraseResult = win_error::Code;
 inline constexpr EraseResult kErased = win_error::kSuccess;
 using win_error::kInvalidArgument;
