@@ -61,6 +61,7 @@ inline constexpr ErrorCode kSharingViolation = 32;
 inline constexpr ErrorCode kDiskFull = 112;
 inline constexpr ErrorCode kBusy = 170;
 inline constexpr ErrorCode kFilenameTooLong = 206;
+inline constexpr ErrorCode kCancelled = 1223;
 // E_INVALIDARG as a signed value: the cycle count is below 1.
 inline constexpr ErrorCode kInvalidArgument = static_cast<ErrorCode>(0x80070057u);
 }  // namespace win_error

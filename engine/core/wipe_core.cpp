@@ -77,6 +77,7 @@ std::string WipeCore::FolderOf(const std::string& path) const {
 
 ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
                             const RoundWriter& writeRound) {
+  if (cancel_) return win_error::kCancelled;
   if (rounds_ < 1) return win_error::kInvalidArgument;
   if (busy_) return win_error::kBusy;
   busy_ = true;
@@ -108,10 +109,10 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<vo
     currentRound_ = static_cast<std::int32_t>(round);
     writeRound(*file, buffer, length);
   }
-  if (writeError_) {
+  if (writeError_ || cancel_) {
     // Bytes not overwritten would stay readable on the disk once the file is deleted.
     file->Close();
-    return writeError_;
+    return writeError_ ? writeError_ : win_error::kCancelled;
   }
 
   file->Flush();

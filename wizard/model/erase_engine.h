@@ -6,10 +6,12 @@
 
 namespace qelwipe {
 
-// 0: erased; 32: another program holds the file open; any other value: not erased.
+// 0: erased; 32: another program holds the file open; 1223: cancelled, the file left
+// in place; any other value: not erased.
 using EraseResult = std::int32_t;
 inline constexpr EraseResult kErased = 0;
 inline constexpr EraseResult kSharingViolation = 32;
+inline constexpr EraseResult kCancelled = 1223;
 // E_INVALIDARG: what the engine answers for a request it cannot carry out.
 inline constexpr EraseResult kInvalidArgument = static_cast<EraseResult>(0x80070057u);
 

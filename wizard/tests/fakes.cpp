@@ -140,6 +140,7 @@ EraseResult RecordingEngine::Erase(const char* operation, const std::string& pat
     events_->OnProgress(1, 1, 100);
   }
   if (during) during(path);
+  if (cancels) return kCancelled;
   const auto found = results.find(path);
   const EraseResult result = found == results.end() ? kErased : found->second;
   if (result == kErased) files_.Remove(path);

@@ -71,7 +71,8 @@ struct EngineCall {
   bool operator==(const EngineCall&) const = default;
 };
 
-// Erases by removing the file from the fake tree, answering per path.
+// Erases by removing the file from the fake tree, answering per path; once
+// cancelled it answers kCancelled and leaves the file.
 class RecordingEngine final : public EraseEngine {
  public:
   explicit RecordingEngine(FakeFileSystem& files) : files_(files) {}
