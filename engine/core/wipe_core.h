@@ -54,6 +54,8 @@ class WipeCore {
   void RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length);
   void WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,
                       std::span<const std::uint8_t> pattern);
+  // Cancelled, or a write failed: no further pass or round is started.
+  bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
   std::int32_t PercentAt(std::uint64_t position) const;
   std::string FolderOf(const std::string& path) const;

@@ -314,6 +314,14 @@ TEST_F(WipeCoreTest, CancelFromInsideAReportStopsAtTheNextChunkAndLeavesTheFileU
   EXPECT_TRUE(cancelling.CancelRequested());
 }
 
+TEST_F(WipeCoreTest, CancelEndsTheCycleLoop) {
+  WipeCore cancelling(files, [&](std::int32_t, std::int32_t, std::int32_t) { cancelling.CancelWipe(); });
+  cancelling.SetWipeRounds(1000);
+  files.AddFile(kPath, 10);
+  EXPECT_EQ(cancelling.WipeFile(kPath16), win_error::kCancelled);
+  EXPECT_EQ(cancelling.CurrentRound(), 1);
+}
+
 TEST_F(WipeCoreTest, MethodsOutsideTheCatalogueWriteOneZeroPass) {
   for (std::int32_t method : {9, 10, 11, -1}) {
     reports.clear();
