@@ -85,12 +85,12 @@ void EraseRun::EraseOneFile(const std::string& path) {
   counters_.FilesDone += 1;
   counters_.BytesDone += length;
   Pump();
-  if (result == kErased) {
-    files_.Delete(path);
-  } else if (result != kSharingViolation && !VanishedBeforeItsTurn(result, path)) {
-    // Deleting it now would leave its contents readable on the disk.
+  if (result == kSharingViolation) return;
+  // Never deleted by name here: a refused file would go with its contents readable on the
+  // disk, and on a case-sensitive folder the name may by now find another file. After 0 the
+  // emptied file stays when its folder refused the rename.
+  if (result == kErased ? files_.Attributes(path).has_value() : !VanishedBeforeItsTurn(result, path))
     counters_.NotErased += 1;
-  }
 }
 
 void EraseRun::EraseFolder(const std::string& path) {

@@ -211,6 +211,17 @@ TEST_F(EraseRunTest, AFolderEmptiedButKeptByTheSystemLeavesNothingOnDisk) {
   EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
 }
 
+TEST_F(EraseRunTest, AnItemIsErasedByItsGivenSpellingAndNeverDeletedByNameAfterTheEngine) {
+  files.AddFile("C:\\D\\Upper.txt", 10);
+  engine.keptAfterErase.insert("C:\\D\\Upper.txt");  // emptied in a read-only folder
+  wizard.AddFiles("C:\\D\\Upper.txt");
+  EXPECT_EQ(wizard.Items().Row(1)[kName], "upper.txt");
+  RunOn({});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\Upper.txt"}));
+  EXPECT_TRUE(files.removals.empty());
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+}
+
 TEST_F(EraseRunTest, AnItemRemovedSinceItWasListedIsNoItemLeftOnDisk) {
   files.AddFolder("C:\\Gone");
   files.AddFile("C:\\gone.txt", 10);

@@ -143,7 +143,7 @@ EraseResult RecordingEngine::Erase(const char* operation, const std::string& pat
   if (cancels) return kCancelled;
   const auto found = results.find(path);
   const EraseResult result = found == results.end() ? kErased : found->second;
-  if (result == kErased) files_.Remove(path);
+  if (result == kErased && !keptAfterErase.count(path)) files_.Remove(path);
   return result;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,7 @@ class RecordingEngine final : public EraseEngine {
   std::int32_t rounds = 0;
   int cancels = 0;
   std::map<std::string, EraseResult> results;  // by path; 0 when absent
+  std::set<std::string> keptAfterErase;        // answered 0, yet their folder kept them
   std::vector<EngineCall> calls;
   // Runs inside every call, after the progress reports.
   std::function<void(const std::string& path)> during;

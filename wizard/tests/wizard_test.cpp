@@ -139,7 +139,7 @@ TEST_F(PageFlowTest, ListCommandsSetNextFromTheRowCount) {
   wizard.AddFolder("C:\\");
   wizard.AddFiles(std::string("C:\\D\0A.TXT", 10));
   ASSERT_EQ(wizard.Items().Count(), 2);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "c:\\d\\a.txt");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "C:\\D\\A.TXT");
   // A root's row has no name: Clear Item cannot remove it.
   wizard.ClearItem(1);
   wizard.ClearItem(0);
@@ -171,8 +171,8 @@ TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
   wizard.Load(listFile);
 
   ASSERT_EQ(wizard.Items().Count(), 3);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "c:\\a.txt");
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "c:\\dir");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\A.txt");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "C:\\Dir");
   EXPECT_EQ(view.messages.size(), 1u);  // the same path twice
   EXPECT_EQ(wizard.Label27(), "You currently have (3) in your list to erase and wipe");
   EXPECT_EQ(files.removals, (std::vector<std::string>{"delete " + listFile}));
