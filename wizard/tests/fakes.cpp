@@ -120,7 +120,7 @@ bool FakeFileSystem::Delete(const std::string& path) {
 
 bool FakeFileSystem::RemoveFolder(const std::string& path) {
   const Node* node = Find(path);
-  if (!node || node->unreachable || node->locked || !node->attributes.directory) return false;
+  if (!node || node->unreachable || node->locked || !node->attributes.directory || path.ends_with(":\\")) return false;
   if (!node->attributes.link && !ListFolder(path).empty()) return false;
   removals.push_back("rmdir " + path);
   Remove(path);

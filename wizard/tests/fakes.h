@@ -15,7 +15,7 @@
 namespace qelwipe::fakes {
 
 // A Windows-like tree: backslash paths, letter case ignored, folders listed in
-// the order their entries were made.
+// the order their entries were made, drive roots never removed.
 class FakeFileSystem final : public FileSystem {
  public:
   void AddFolder(const std::string& path, FileAttributes attributes = {});
