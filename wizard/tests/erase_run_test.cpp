@@ -341,6 +341,8 @@ class ListingWithStrayName final : public FileSystem {
   void ClearAttributes(const std::string& path) override { inner_.ClearAttributes(path); }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+  std::optional<std::string> ReadRegularFile(const std::string& path) override { return inner_.ReadRegularFile(path); }
+  std::string TemporaryFolder() override { return inner_.TemporaryFolder(); }
 
  private:
   fakes::FakeFileSystem& inner_;

@@ -22,6 +22,11 @@ void FakeFileSystem::AddFile(const std::string& path, std::uint64_t length, File
   nodes_.push_back(node);
 }
 
+void FakeFileSystem::AddTextFile(const std::string& path, const std::string& text) {
+  AddFile(path, text.size());
+  nodes_.back().text = text;
+}
+
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target, bool toFolder) {
   FileAttributes attributes;
   attributes.link = true;
@@ -125,6 +130,12 @@ bool FakeFileSystem::RemoveFolder(const std::string& path) {
   removals.push_back("rmdir " + path);
   Remove(path);
   return true;
+}
+
+std::optional<std::string> FakeFileSystem::ReadRegularFile(const std::string& path) {
+  const Node* node = Find(path);
+  if (!node || node->unreachable || node->unreadable || node->attributes.directory) return std::nullopt;
+  return node->text;
 }
 
 std::vector<std::string> RecordingEngine::Paths() const {
