@@ -53,7 +53,9 @@ void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSyste
   if (argumentText.empty()) return;
   const auto content = files.ReadRegularFile(argumentText);
   if (!content) return;
-  for (const auto& path : listfile::ParseLines(*content)) items.AddSelection(path + '\0' + '\0');
+  // Each line is one path: one holding a NUL ends there, never splits into a folder and names.
+  for (const auto& line : listfile::ParseLines(*content))
+    items.AddSelection(line.substr(0, line.find('\0')) + '\0' + '\0');
   // Only a list a writer made for the hand-off goes; anything else handed to the
   // program (a document dropped on it, a file elsewhere) is the user's own.
   if (IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);

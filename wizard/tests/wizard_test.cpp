@@ -194,6 +194,15 @@ TEST(StartUpTest, AFileThatIsNoHandOffListIsReadButNotDeleted) {
   EXPECT_EQ(files.removals, (std::vector<std::string>{"delete C:\\Temp\\SS1.TMP", "delete C:\\Temp\\ssA2f9.tmp"}));
 }
 
+TEST_F(WizardTest, AListLineHoldingANulIsTakenUpToIt) {
+  files.AddFolder("C:\\D");
+  files.AddFile("C:\\D\\a.txt", 1);
+  files.AddTextFile("C:\\Temp\\ss1.tmp", std::string("C:\\D\0a.txt\r\n", 12));
+  wizard.Load("C:\\Temp\\ss1.tmp");
+  ASSERT_EQ(wizard.Items().Count(), 1);
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\D");
+}
+
 TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
   EXPECT_EQ(ArgumentText("C:\\Tools\\qelwipe.exe C:\\Temp\\ss1.tmp"), "C:\\Temp\\ss1.tmp");
   EXPECT_EQ(ArgumentText("\"C:\\My Tools\\qelwipe.exe\"   C:\\My Temp\\ss1.tmp "), "C:\\My Temp\\ss1.tmp ");
