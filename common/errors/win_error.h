@@ -21,6 +21,8 @@ inline constexpr Code kSharingViolation = 32;
 inline constexpr Code kDiskFull = 112;
 inline constexpr Code kBusy = 170;
 inline constexpr Code kFilenameTooLong = 206;
+// The erase was cancelled: the file is left in place, not emptied.
+inline constexpr Code kCancelled = 1223;
 // E_INVALIDARG as a signed value: a request that cannot be carried out (cycle count below 1).
 inline constexpr Code kInvalidArgument = static_cast<Code>(0x80070057u);
 

@@ -22,7 +22,7 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
 }
 
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
-  if (cancel_ || writeError_) return;
+  if (Stopped()) return;
   Report(0);
   for (std::uint64_t remaining = length; remaining != 0;) {
     Report(PercentAt(file.Position()));
@@ -50,7 +50,7 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
 
 void WipeCore::RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
   const MethodSpec& method = MethodFor(method_);
-  for (std::size_t i = 0; i < method.passes.size(); ++i) {
+  for (std::size_t i = 0; i < method.passes.size() && !Stopped(); ++i) {
     const PassSpec& pass = method.passes[i];
     currentPass_ = static_cast<std::int32_t>(i + 1);
     if (method.seedBeforePass == currentPass_) generator::Seed(clock_());
@@ -77,6 +77,7 @@ std::string WipeCore::FolderOf(const std::string& path) const {
 
 ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
                             const RoundWriter& writeRound) {
+  if (cancel_) return win_error::kCancelled;
   if (rounds_ < 1) return win_error::kInvalidArgument;
   if (busy_) return win_error::kBusy;
   busy_ = true;
@@ -104,14 +105,14 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<vo
 
   writeError_ = 0;
   const std::int32_t rounds = rounds_;
-  for (std::int64_t round = 1; round <= rounds && !writeError_; ++round) {
+  for (std::int64_t round = 1; round <= rounds && !Stopped(); ++round) {
     currentRound_ = static_cast<std::int32_t>(round);
     writeRound(*file, buffer, length);
   }
-  if (writeError_) {
+  if (writeError_ || cancel_) {
     // Bytes not overwritten would stay readable on the disk once the file is deleted.
     file->Close();
-    return writeError_;
+    return writeError_ ? writeError_ : win_error::kCancelled;
   }
 
   file->Flush();
@@ -151,7 +152,7 @@ ErrorCode WipeCore::GovermentWipeFile(std::u16string_view fileName, std::uint8_t
   return Destroy(
       fileName, [](PassBuffer&, std::uint64_t) {},
       [&, this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
-        for (std::int32_t pass = 1; pass <= 3; ++pass)
+        for (std::int32_t pass = 1; pass <= 3 && !Stopped(); ++pass)
           WriteFixedPass(file, buffer, length, pass, std::span(fills).subspan(pass - 1, 1));
       });
 }

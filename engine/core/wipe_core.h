@@ -27,14 +27,16 @@ class WipeCore {
   std::int32_t WipeRounds() const { return rounds_; }
   void SetWipeRounds(std::int32_t rounds) { rounds_ = rounds; }
 
-  // The cancel flag skips every pass until cleared; files are still emptied and deleted.
+  // While the cancel flag is set every erase answers win_error::kCancelled; one under
+  // way stops at its next chunk and leaves the file in place, neither emptied nor renamed.
   void CancelWipe() { cancel_ = true; }
   void CallWipe() { cancel_ = false; }
   bool CancelRequested() const { return cancel_; }
 
   // Each returns 0 when the file was opened and destroyed, win_error::kInvalidArgument
-  // when the cycle count is below 1, else the platform's code for why it could not be
-  // opened or overwritten; a file that could not be overwritten is left in place.
+  // when the cycle count is below 1, win_error::kCancelled when cancelled, else the
+  // platform's code for why it could not be opened or overwritten; a file that was not
+  // wholly overwritten is left in place.
   ErrorCode WipeFile(std::u16string_view fileName);
   ErrorCode FastWipeFile(std::u16string_view fileName, std::uint8_t s);
   ErrorCode GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3);
@@ -52,6 +54,8 @@ class WipeCore {
   void RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length);
   void WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,
                       std::span<const std::uint8_t> pattern);
+  // Cancelled, or a write failed: no further pass or round is started.
+  bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
   std::int32_t PercentAt(std::uint64_t position) const;
   std::string FolderOf(const std::string& path) const;

@@ -16,7 +16,7 @@ static_assert(win_error::kSuccess == ERROR_SUCCESS && win_error::kFileNotFound =
               win_error::kWriteProtect == ERROR_WRITE_PROTECT && win_error::kWriteFault == ERROR_WRITE_FAULT &&
               win_error::kGenFailure == ERROR_GEN_FAILURE && win_error::kSharingViolation == ERROR_SHARING_VIOLATION &&
               win_error::kDiskFull == ERROR_DISK_FULL && win_error::kBusy == ERROR_BUSY &&
-              win_error::kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE &&
+              win_error::kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE && win_error::kCancelled == ERROR_CANCELLED &&
               win_error::kInvalidArgument == static_cast<win_error::Code>(E_INVALIDARG));
 
 // RAII for a file handle; INVALID_HANDLE_VALUE is "none".

@@ -13,8 +13,9 @@ namespace qelwipe {
 std::string ArgumentText(std::string_view commandLine);
 
 // Adds every path of the list file to the items, as a selection of its own,
-// then deletes the file if it bears a list file's name. An empty argument does
-// nothing; a file that cannot be read is left where it is.
+// then deletes the file if it bears a list file's name in the user's folder for
+// temporary files. An empty argument, a folder or a pipe adds nothing; a file
+// that cannot be read is left where it is.
 void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files);
 
 }  // namespace qelwipe

@@ -8,9 +8,11 @@
 
 namespace qelwipe {
 
-// kErased: erased; kSharingViolation: another program holds the file open; any other value: not erased.
+// kErased: erased; kSharingViolation: another program holds the file open; kCancelled: cancelled,
+// the file left in place; any other value: not erased.
 using EraseResult = win_error::Code;
 inline constexpr EraseResult kErased = win_error::kSuccess;
+using win_error::kCancelled;
 using win_error::kInvalidArgument;
 using win_error::kSharingViolation;
 

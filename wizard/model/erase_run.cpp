@@ -1,6 +1,14 @@
 #include "erase_run.h"
 
 namespace qelwipe {
+namespace {
+
+// "C:\" or "/": the system never removes it.
+bool IsDriveRoot(const std::string& path, char separator) {
+  return !path.empty() && path.find(separator) == path.size() - 1;
+}
+
+}  // namespace
 
 void EraseRun::Prepare() {
   const std::int32_t rounds = methods_.ReadCycleCount();
@@ -10,7 +18,6 @@ void EraseRun::Prepare() {
   walk_.ResetTotals();
   // Files held open in an earlier run were handed on then; report only this run's.
   nrFiles_.clear();
-  emptyFoldersKept_ = 0;
 }
 
 void EraseRun::CountingPass(const ItemsList& items) {
@@ -72,7 +79,7 @@ void EraseRun::EraseOneFile(const std::string& path) {
   const auto attributes = files_.Attributes(path);
   if (IsLink(attributes)) {
     // Overwriting a link would destroy its target: the link alone goes.
-    files_.Delete(path);
+    if (!files_.Delete(path) && files_.Attributes(path)) counters_.NotErased += 1;
     counters_.FilesDone += 1;
     Pump();
     return;
@@ -84,18 +91,18 @@ void EraseRun::EraseOneFile(const std::string& path) {
   counters_.FilesDone += 1;
   counters_.BytesDone += length;
   Pump();
-  if (result == kErased) {
-    files_.Delete(path);
-  } else if (result != kSharingViolation && !VanishedBeforeItsTurn(result, path)) {
-    // Deleting it now would leave its contents readable on the disk.
+  if (result == kSharingViolation) return;
+  // Never deleted by name here: a refused file would go with its contents readable on the
+  // disk, and on a case-sensitive folder the name may by now find another file. After 0 the
+  // emptied file stays when its folder refused the rename.
+  if (result == kErased ? files_.Attributes(path).has_value() : !VanishedBeforeItsTurn(result, path))
     counters_.NotErased += 1;
-  }
 }
 
 void EraseRun::EraseFolder(const std::string& path) {
   if (IsLink(files_.Attributes(path))) {
     // The link goes; what it points to is not part of this folder.
-    files_.RemoveFolder(path);
+    if (!files_.RemoveFolder(path) && files_.Attributes(path)) counters_.NotErased += 1;
     return;
   }
   const std::uint64_t leftBefore = LeftSoFar();
@@ -122,12 +129,10 @@ void EraseRun::EraseFolder(const std::string& path) {
   Pump();
   files_.ClearAttributes(path);
   if (files_.RemoveFolder(path) || LeftSoFar() != leftBefore) return;
-  // Kept for no reason already counted: if it still has entries, they could not be
-  // reached; if it is empty (a drive's root, a folder in use) nothing is left in it.
-  if (!files_.Attributes(path) || !files_.ListFolder(path).empty())
-    counters_.NotErased += 1;
-  else
-    emptyFoldersKept_ += 1;
+  // Kept for no reason already counted: entries it still has could not be reached, or
+  // another program uses it. Only an emptied drive root leaves nothing behind.
+  if (IsDriveRoot(path, files_.Separator()) && files_.Attributes(path) && files_.ListFolder(path).empty()) return;
+  counters_.NotErased += 1;
 }
 
 }  // namespace qelwipe

@@ -45,8 +45,8 @@ class EraseRun {
  private:
   EraseResult CallEngine(const std::string& path);
   bool VanishedBeforeItsTurn(EraseResult result, const std::string& path);
-  // What has stayed behind so far, counted or harmless: a folder above it stays too.
-  std::uint64_t LeftSoFar() const { return counters_.NotErased + nrFiles_.size() + emptyFoldersKept_; }
+  // What has stayed behind so far: a folder above it stays too.
+  std::uint64_t LeftSoFar() const { return counters_.NotErased + nrFiles_.size(); }
   void Pump() {
     if (pump_) pump_();
   }
@@ -60,7 +60,6 @@ class EraseRun {
 
   RunCounters counters_;
   std::vector<std::string> nrFiles_;
-  std::uint64_t emptyFoldersKept_ = 0;
   bool cancelRequested_ = false;
 };
 

@@ -61,9 +61,11 @@ std::string LowerAscii(std::string_view text) {
   return lower;
 }
 
-void ItemsList::AddItem(const std::string& given) {
+void ItemsList::AddItem(const std::string& path) { AddItem(path, false); }
+
+void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
   const std::string path = WithoutTrailingSeparators(given, files_.Separator());
-  const SplitName split = SplitPath(path, files_.Separator());
+  const SplitName split = SplitPath(lowerCaseTexts ? LowerAscii(path) : path, files_.Separator());
   // Windows paths name the same item whatever their letter case.
   if (IsListed(path)) {
     view_.ShowMessage({std::string(texts::kDuplicateBefore) + split.name + texts::kDuplicateAfter,
@@ -90,7 +92,7 @@ void ItemsList::AddItem(const std::string& given) {
   }
   // Measuring a folder pumps messages: the list may have changed meanwhile.
   if (IsListed(path)) return;
-  Append(std::move(row));
+  Append({std::move(row), path});
 }
 
 void ItemsList::AddSelection(std::string_view selection) {
@@ -99,30 +101,30 @@ void ItemsList::AddSelection(std::string_view selection) {
     const std::size_t end = selection.find('\0');
     const std::string_view field = selection.substr(0, end);
     if (field.empty()) break;
-    fields.push_back(LowerAscii(field));
+    fields.emplace_back(field);
     if (end == std::string_view::npos) break;
     selection.remove_prefix(end + 1);
   }
   if (fields.size() == 1) {
-    AddItem(fields.front());
+    AddItem(fields.front(), true);
     return;
   }
-  for (std::size_t i = 1; i < fields.size(); ++i) AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]));
+  for (std::size_t i = 1; i < fields.size(); ++i)
+    AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]), true);
 }
 
 std::string ItemsList::Get_ItemRealName(int index) const {
-  const ItemRow& row = Row(index);
-  return row[kDirectory] + row[kName];
+  return items_.at(static_cast<std::size_t>(index - 1)).path;
 }
 
 void ItemsList::RemoveItem(int index) {
   if (index < 1 || index > Count()) return;
-  rows_.erase(rows_.begin() + (index - 1));
+  items_.erase(items_.begin() + (index - 1));
   ++revision_;
 }
 
 void ItemsList::Clear() {
-  rows_.clear();
+  items_.clear();
   ++revision_;
 }
 
@@ -137,20 +139,19 @@ void ItemsList::SortByColumn(int column) {
 
 bool ItemsList::IsListed(const std::string& path) const {
   const std::string wanted = LowerAscii(path);
-  return std::any_of(rows_.begin(), rows_.end(),
-                     [&](const ItemRow& row) { return LowerAscii(row[kDirectory] + row[kName]) == wanted; });
+  return std::any_of(items_.begin(), items_.end(), [&](const Item& item) { return LowerAscii(item.path) == wanted; });
 }
 
-void ItemsList::Append(ItemRow row) {
-  rows_.push_back(std::move(row));
+void ItemsList::Append(Item item) {
+  items_.push_back(std::move(item));
   if (sorted_) Sort();
   ++revision_;
 }
 
 void ItemsList::Sort() {
   const auto key = static_cast<std::size_t>(sortKey_);
-  std::stable_sort(rows_.begin(), rows_.end(), [&](const ItemRow& a, const ItemRow& b) {
-    return descending_ ? LessIgnoringCase(b[key], a[key]) : LessIgnoringCase(a[key], b[key]);
+  std::stable_sort(items_.begin(), items_.end(), [&](const Item& a, const Item& b) {
+    return descending_ ? LessIgnoringCase(b.row[key], a.row[key]) : LessIgnoringCase(a.row[key], b.row[key]);
   });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The items to erase: rows held only as their display texts. A row's full path
-// is its Directory followed directly by its Name.
+// The items to erase: each row's display texts and the path it was given, which
+// is what gets erased (a case-sensitive folder may hold names differing only in case).
 #include <array>
 #include <cstdint>
 #include <string>
@@ -54,12 +54,13 @@ class ItemsList {
   // case ignored) is refused with a message, one that cannot be read is skipped.
   void AddItem(const std::string& path);
   // NUL-ended fields with one more NUL at the end: one full path, or a folder
-  // and names in it. Every field is lower-cased.
+  // and names in it. The rows show every field lower-cased.
   void AddSelection(std::string_view selection);
 
-  int Count() const { return static_cast<int>(rows_.size()); }
+  int Count() const { return static_cast<int>(items_.size()); }
   // 1-based, as displayed.
-  const ItemRow& Row(int index) const { return rows_.at(static_cast<std::size_t>(index - 1)); }
+  const ItemRow& Row(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).row; }
+  // The item's path as it was given.
   std::string Get_ItemRealName(int index) const;
 
   void RemoveItem(int index);
@@ -77,15 +78,20 @@ class ItemsList {
   std::uint64_t Revision() const { return revision_; }
 
  private:
+  struct Item {
+    ItemRow row;
+    std::string path;
+  };
+  void AddItem(const std::string& path, bool lowerCaseTexts);
   bool IsListed(const std::string& path) const;
-  void Append(ItemRow row);
+  void Append(Item item);
   void Sort();
 
   FileSystem& files_;
   FileTypeRegistry& registry_;
   FolderWalk& walk_;
   WizardView& view_;
-  std::vector<ItemRow> rows_;
+  std::vector<Item> items_;
   bool sorted_ = false;
   int sortKey_ = kName;
   bool descending_ = false;

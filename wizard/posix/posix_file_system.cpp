@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <ctime>
 
 namespace qelwipe {
@@ -23,6 +25,20 @@ class DirHandle {
 
  private:
   DIR* dir_;
+};
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
 };
 
 LocalTime ToLocal(const struct timespec& moment) {
@@ -113,6 +129,26 @@ class PosixFileSystem final : public FileSystem {
     if (lstat(path.c_str(), &info) != 0) return false;
     if (S_ISLNK(info.st_mode)) return unlink(path.c_str()) == 0;
     return S_ISDIR(info.st_mode) && rmdir(path.c_str()) == 0;
+  }
+
+  std::optional<std::string> ReadRegularFile(const std::string& path) override {
+    // Not blocking: a pipe with no writer would otherwise hold the open for ever.
+    const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+      const ssize_t count = read(file.get(), buffer, sizeof buffer);
+      if (count == 0) return content;
+      if (count < 0 && errno != EINTR) return std::nullopt;
+      if (count > 0) content.append(buffer, static_cast<std::size_t>(count));
+    }
+  }
+
+  std::string TemporaryFolder() override {
+    const char* folder = std::getenv("TMPDIR");
+    return folder && *folder ? folder : "/tmp";
   }
 };
 

@@ -202,13 +202,23 @@ TEST_F(EraseRunTest, AFolderThatCouldNotBeEmptiedCountsAsLeftOnDiskOnce) {
   EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
 }
 
-TEST_F(EraseRunTest, AFolderEmptiedButKeptByTheSystemLeavesNothingOnDisk) {
+TEST_F(EraseRunTest, ALinkOrFolderThatCouldNotBeRemovedCountsAsLeftOnDiskUnlessADriveRoot) {
+  files.AddLink("C:\\D\\file-link.txt", "C:\\D\\a.txt", false);
+  files.Lock("C:\\D\\file-link.txt");
   files.Lock("C:\\D\\S");  // another program's current folder
-  RunOn({"C:\\D"});
-  EXPECT_FALSE(files.Exists("C:\\D\\S\\c.txt"));
-  EXPECT_TRUE(files.Exists("C:\\D\\S"));
-  EXPECT_EQ(wizard.Run().Counters().NotErased, 0u);
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  files.AddFolder("F:\\");
+  RunOn({"C:\\D", "F:\\"});
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 2");
+}
+
+TEST_F(EraseRunTest, AnItemIsErasedByItsGivenSpellingAndNeverDeletedByNameAfterTheEngine) {
+  files.AddFile("C:\\D\\Upper.txt", 10);
+  engine.keptAfterErase.insert("C:\\D\\Upper.txt");  // emptied in a read-only folder
+  wizard.AddFiles("C:\\D\\Upper.txt");
+  RunOn({});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\Upper.txt"}));
+  EXPECT_TRUE(files.removals.empty());
+  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
 }
 
 TEST_F(EraseRunTest, AnItemRemovedSinceItWasListedIsNoItemLeftOnDisk) {
@@ -331,6 +341,8 @@ class ListingWithStrayName final : public FileSystem {
   void ClearAttributes(const std::string& path) override { inner_.ClearAttributes(path); }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
+  std::optional<std::string> ReadRegularFile(const std::string& path) override { return inner_.ReadRegularFile(path); }
+  std::string TemporaryFolder() override { return inner_.TemporaryFolder(); }
 
  private:
   fakes::FakeFileSystem& inner_;

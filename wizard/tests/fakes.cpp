@@ -22,6 +22,11 @@ void FakeFileSystem::AddFile(const std::string& path, std::uint64_t length, File
   nodes_.push_back(node);
 }
 
+void FakeFileSystem::AddTextFile(const std::string& path, const std::string& text) {
+  AddFile(path, text.size());
+  nodes_.back().text = text;
+}
+
 void FakeFileSystem::AddLink(const std::string& path, const std::string& target, bool toFolder) {
   FileAttributes attributes;
   attributes.link = true;
@@ -120,11 +125,17 @@ bool FakeFileSystem::Delete(const std::string& path) {
 
 bool FakeFileSystem::RemoveFolder(const std::string& path) {
   const Node* node = Find(path);
-  if (!node || node->unreachable || node->locked || !node->attributes.directory) return false;
+  if (!node || node->unreachable || node->locked || !node->attributes.directory || path.ends_with(":\\")) return false;
   if (!node->attributes.link && !ListFolder(path).empty()) return false;
   removals.push_back("rmdir " + path);
   Remove(path);
   return true;
+}
+
+std::optional<std::string> FakeFileSystem::ReadRegularFile(const std::string& path) {
+  const Node* node = Find(path);
+  if (!node || node->unreachable || node->unreadable || node->attributes.directory) return std::nullopt;
+  return node->text;
 }
 
 std::vector<std::string> RecordingEngine::Paths() const {
@@ -140,9 +151,10 @@ EraseResult RecordingEngine::Erase(const char* operation, const std::string& pat
     events_->OnProgress(1, 1, 100);
   }
   if (during) during(path);
+  if (cancels) return kCancelled;
   const auto found = results.find(path);
   const EraseResult result = found == results.end() ? kErased : found->second;
-  if (result == kErased) files_.Remove(path);
+  if (result == kErased && !keptAfterErase.count(path)) files_.Remove(path);
   return result;
 }
 

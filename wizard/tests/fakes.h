@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,17 +15,18 @@
 namespace qelwipe::fakes {
 
 // A Windows-like tree: backslash paths, letter case ignored, folders listed in
-// the order their entries were made.
+// the order their entries were made, drive roots never removed.
 class FakeFileSystem final : public FileSystem {
  public:
   void AddFolder(const std::string& path, FileAttributes attributes = {});
   void AddFile(const std::string& path, std::uint64_t length, FileAttributes attributes = {});
+  void AddTextFile(const std::string& path, const std::string& text);
   // A link standing at `path` to `target`. Like the system, the fake follows it
   // when a path leads through it, so whatever enters it reaches the target.
   void AddLink(const std::string& path, const std::string& target, bool toFolder);
   // Another program holds it: its times cannot be read, a folder cannot be removed.
   void Lock(const std::string& path) { Find(path)->locked = true; }
-  // Its attributes cannot be read.
+  // Neither its attributes nor its content can be read.
   void HideAttributes(const std::string& path) { Find(path)->unreadable = true; }
   // Listed with its attributes, but no call by its name finds it: an ANSI listing
   // gives "?" for a character the code page lacks.
@@ -41,7 +43,10 @@ class FakeFileSystem final : public FileSystem {
   void ClearAttributes(const std::string& path) override;
   bool Delete(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
+  std::optional<std::string> ReadRegularFile(const std::string& path) override;
+  std::string TemporaryFolder() override { return temporaryFolder; }
 
+  std::string temporaryFolder = "C:\\Temp\\";
   // "delete <path>", "rmdir <path>" for every removal that happened, in order.
   std::vector<std::string> removals;
   EntryTimes times{{2004, 3, 5, 9, 7, 3}, {2004, 3, 6, 10, 0, 0}, {2004, 3, 7, 23, 59, 59}};
@@ -51,6 +56,7 @@ class FakeFileSystem final : public FileSystem {
     std::string path;
     FileAttributes attributes;
     std::uint64_t length = 0;
+    std::string text;
     std::string target;
     bool locked = false;
     bool unreadable = false;
@@ -71,7 +77,8 @@ struct EngineCall {
   bool operator==(const EngineCall&) const = default;
 };
 
-// Erases by removing the file from the fake tree, answering per path.
+// Erases by removing the file from the fake tree, answering per path; once
+// cancelled it answers kCancelled and leaves the file.
 class RecordingEngine final : public EraseEngine {
  public:
   explicit RecordingEngine(FakeFileSystem& files) : files_(files) {}
@@ -95,6 +102,7 @@ class RecordingEngine final : public EraseEngine {
   std::int32_t rounds = 0;
   int cancels = 0;
   std::map<std::string, EraseResult> results;  // by path; 0 when absent
+  std::set<std::string> keptAfterErase;        // answered 0, yet their folder kept them
   std::vector<EngineCall> calls;
   // Runs inside every call, after the progress reports.
   std::function<void(const std::string& path)> during;

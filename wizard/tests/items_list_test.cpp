@@ -102,7 +102,7 @@ TEST_F(ItemsListTest, TypeTextComesFromTheRegistryOrIsFile) {
   EXPECT_EQ(FileTypeText("C:\\My.Folder\\README", registry), "Text Document");
 }
 
-TEST_F(ItemsListTest, SelectionFieldsAreLowerCasedAndJoinedToTheirFolder) {
+TEST_F(ItemsListTest, SelectionFieldsShowLowerCasedAndAreJoinedToTheirFolder) {
   files.AddFile("C:\\Data\\One.TXT", 1);
   files.AddFile("C:\\Data\\Two.txt", 1);
   files.AddFile("C:\\Data\\Three.txt", 1);
@@ -111,8 +111,9 @@ TEST_F(ItemsListTest, SelectionFieldsAreLowerCasedAndJoinedToTheirFolder) {
   EXPECT_EQ(Column(kDirectory), (std::vector<std::string>{"c:\\data\\", "c:\\data\\"}));
 
   items.AddSelection(std::string("C:\\Data\\Three.txt\0\0", 19));
-  EXPECT_EQ(items.Get_ItemRealName(3), "c:\\data\\three.txt");
-  // AddItem itself keeps the case it is given.
+  EXPECT_EQ(items.Row(3)[kName], "three.txt");
+  // The path is erased as it was given; AddItem's rows show it that way too.
+  EXPECT_EQ(items.Get_ItemRealName(3), "C:\\Data\\Three.txt");
   files.AddFile("C:\\Data\\Four.txt", 1);
   items.AddItem("C:\\Data\\Four.txt");
   EXPECT_EQ(items.Get_ItemRealName(4), "C:\\Data\\Four.txt");

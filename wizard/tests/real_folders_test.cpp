@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
+#include "command_line.h"
 #include "fakes.h"
 #include "platform_file_access.h"
 #include "posix_file_system.h"
@@ -206,6 +208,17 @@ TEST_F(RealFoldersTest, TheFileSystemNeverActsThroughALink) {
   EXPECT_FALSE(files->RemoveFolder(folder / "D"));  // not empty
   EXPECT_EQ(ListFolder(folder.path()), "D Outside");
   EXPECT_EQ(ListFolder(folder.path() / "Outside"), "keep.txt secret.txt");
+}
+
+TEST_F(RealFoldersTest, AListFileOutsideTheTemporaryFolderStaysAndAFolderOrPipeIsNoList) {
+  std::ofstream(folder / "Outside/ss1A.tmp", std::ios::binary) << folder / "D/a.txt" << "\r\n";
+  GetCommandLine(folder / "Outside/ss1A.tmp", wizard.Items(), *files);
+  ASSERT_EQ(ListFolder(folder.path() / "Outside"), "keep.txt secret.txt ss1A.tmp");
+  fs::create_directory(folder.path() / "ss3.tmp");
+  ASSERT_EQ(mkfifo((folder / "ss2.tmp").c_str(), 0600), 0);
+  GetCommandLine(folder / "ss2.tmp", wizard.Items(), *files);
+  GetCommandLine(folder / "ss3.tmp", wizard.Items(), *files);
+  EXPECT_EQ(wizard.Items().Count(), 1);
 }
 
 }  // namespace

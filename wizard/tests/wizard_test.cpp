@@ -1,10 +1,7 @@
 // Page flow, list page commands and the start-up intake.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "command_line.h"
-#include "temp_folder.h"
 #include "wizard_fixture.h"
 
 namespace qelwipe {
@@ -139,7 +136,7 @@ TEST_F(PageFlowTest, ListCommandsSetNextFromTheRowCount) {
   wizard.AddFolder("C:\\");
   wizard.AddFiles(std::string("C:\\D\0A.TXT", 10));
   ASSERT_EQ(wizard.Items().Count(), 2);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "c:\\d\\a.txt");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "C:\\D\\A.TXT");
   // A root's row has no name: Clear Item cannot remove it.
   wizard.ClearItem(1);
   wizard.ClearItem(0);
@@ -153,17 +150,12 @@ TEST_F(PageFlowTest, ListCommandsSetNextFromTheRowCount) {
 }
 
 TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
-  testing_support::TempFolder folder;
-  const std::string listFile = folder / "ss1A.tmp";
-  {
-    std::ofstream out(listFile, std::ios::binary);
-    out << "C:\\A.txt\r\n\r\n \r\nC:\\Dir\r\nC:\\a.txt\r\nC:\\Dir\\b.txt";
-  }
+  const std::string listFile = "C:\\Temp\\ss1A.tmp";
   fakes::FakeFileSystem files;
   files.AddFile("C:\\a.txt", 1);
   files.AddFolder("C:\\Dir");
   files.AddFile("C:\\Dir\\b.txt", 1);
-  files.AddFile(listFile, 1);
+  files.AddTextFile(listFile, "C:\\A.txt\r\n\r\n \r\nC:\\Dir\r\nC:\\a.txt\r\nC:\\Dir\\b.txt");
   fakes::RecordingEngine engine{files};
   fakes::FakeRegistry registry;
   fakes::RecordingView view;
@@ -171,8 +163,8 @@ TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
   wizard.Load(listFile);
 
   ASSERT_EQ(wizard.Items().Count(), 3);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "c:\\a.txt");
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "c:\\dir");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\A.txt");
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "C:\\Dir");
   EXPECT_EQ(view.messages.size(), 1u);  // the same path twice
   EXPECT_EQ(wizard.Label27(), "You currently have (3) in your list to erase and wipe");
   EXPECT_EQ(files.removals, (std::vector<std::string>{"delete " + listFile}));
@@ -182,28 +174,33 @@ TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
 // A document opened with the program (dropped on its icon, "Open with") is no
 // hand-off: its lines may be listed, but the user never chose to lose the file.
 TEST(StartUpTest, AFileThatIsNoHandOffListIsReadButNotDeleted) {
-  testing_support::TempFolder folder;
   fakes::FakeFileSystem files;
   files.AddFile("C:\\a.txt", 1);
   fakes::FakeRegistry registry;
   fakes::RecordingView view;
   FolderWalk walk{files, {}};
   ItemsList items{files, registry, walk, view};
-  for (const std::string name : {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp"}) {
-    const std::string document = folder / name;
-    std::ofstream(document, std::ios::binary) << "C:\\a.txt\r\n";
-    files.AddFile(document, 1);
+  for (const std::string name : {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp", "ssh notes.tmp", "ss12345.tmp"}) {
+    const std::string document = "C:\\Temp\\" + name;
+    files.AddTextFile(document, "C:\\a.txt\r\n");
     GetCommandLine(document, items, files);
     EXPECT_TRUE(files.removals.empty()) << name;
   }
   EXPECT_EQ(items.Count(), 1);
   for (const std::string name : {"SS1.TMP", "ssA2f9.tmp"}) {
-    const std::string list = folder / name;
-    std::ofstream(list, std::ios::binary) << "C:\\a.txt\r\n";
-    files.AddFile(list, 1);
-    GetCommandLine(list, items, files);
+    files.AddTextFile("C:\\Temp\\" + name, "C:\\a.txt\r\n");
+    GetCommandLine("C:\\Temp\\" + name, items, files);
   }
-  EXPECT_EQ(files.removals, (std::vector<std::string>{"delete " + (folder / "SS1.TMP"), "delete " + (folder / "ssA2f9.tmp")}));
+  EXPECT_EQ(files.removals, (std::vector<std::string>{"delete C:\\Temp\\SS1.TMP", "delete C:\\Temp\\ssA2f9.tmp"}));
+}
+
+TEST_F(WizardTest, AListLineHoldingANulIsTakenUpToIt) {
+  files.AddFolder("C:\\D");
+  files.AddFile("C:\\D\\a.txt", 1);
+  files.AddTextFile("C:\\Temp\\ss1.tmp", std::string("C:\\D\0a.txt\r\n", 12));
+  wizard.Load("C:\\Temp\\ss1.tmp");
+  ASSERT_EQ(wizard.Items().Count(), 1);
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\D");
 }
 
 TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
@@ -216,8 +213,9 @@ TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
   fakes::RecordingView view;
   FolderWalk walk{files, {}};
   ItemsList items{files, registry, walk, view};
-  files.AddFile("C:\\no-such-list.tmp", 1);
-  GetCommandLine("C:\\no-such-list.tmp", items, files);
+  files.AddFile("C:\\Temp\\ss9.tmp", 1);
+  files.HideAttributes("C:\\Temp\\ss9.tmp");
+  GetCommandLine("C:\\Temp\\ss9.tmp", items, files);
   EXPECT_TRUE(files.removals.empty());
 }
 

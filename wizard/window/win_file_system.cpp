@@ -87,6 +87,27 @@ class WinFileSystem final : public FileSystem {
 
   // A junction or folder link goes as itself; its target is not entered.
   bool RemoveFolder(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != 0; }
+
+  std::optional<std::string> ReadRegularFile(const std::string& path) override {
+    // A folder does not open without backup semantics; a pipe or a device is no file.
+    const UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    do {
+      if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+      content.append(buffer, read);
+    } while (read != 0);
+    return content;
+  }
+
+  std::string TemporaryFolder() override {
+    char folder[MAX_PATH + 1] = {};
+    const DWORD length = GetTempPathA(sizeof folder, folder);
+    return length == 0 || length >= sizeof folder ? std::string() : std::string(folder, length);
+  }
 };
 
 class WinFileTypeRegistry final : public FileTypeRegistry {

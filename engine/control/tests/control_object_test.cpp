@@ -289,10 +289,11 @@ TEST_F(ControlObjectTest, EmbeddedTypeLibraryDescribesTheSurface) {
                          L"2 4 1 WipeMethod: property WipeMethod",  // put
                          L"3 2 1 WipeRounds: property WipeRounds",
                          L"3 4 1 WipeRounds: property WipeRounds",
-                         L"4 1 0 CancelWipe: method CancelWipe",
-                         L"5 1 2 WipeFile: method WipeFile",
-                         L"6 1 3 FastWipeFile: method FastWipeFile",
-                         L"7 1 5 GovermentWipeFile: method GovermentWipeFile",
+                         L"4 1 0 CancelWipe: method CancelWipe: erasing answers 1223 until CallWipe",
+                         L"5 1 2 WipeFile: method WipeFile: 0 erased, 32 held open, 1223 cancelled, "
+                         L"0x80070057 no rounds, else the system's error",
+                         L"6 1 3 FastWipeFile: method FastWipeFile: lResult as for WipeFile",
+                         L"7 1 5 GovermentWipeFile: method GovermentWipeFile: lResult as for WipeFile",
                      }));
 
   ComPtr<ITypeInfo> events;

@@ -254,29 +254,34 @@ TEST_P(WipeControlTest, EachOperationErasesItsFileAndReportsEveryPass) {
   EXPECT_EQ(wipe->WipeFile(folder / "missing.bin"), 2);
 }
 
-TEST_P(WipeControlTest, CancelBeforeAnEraseDeletesWithoutOverwritingUntilCallWipe) {
+TEST_P(WipeControlTest, WhileCancelledAnEraseAnswersCancelledAndTouchesNothingUntilCallWipe) {
   RecordingSink sink(1, log);
   Connection connection(wipe->Control(), &sink);
   wipe->SetRounds(1);
   wipe->Cancel();
-  EXPECT_EQ(wipe->WipeFile(NewFile("a.bin")), 0);
-  EXPECT_EQ(wipe->GovermentWipeFile(NewFile("b.bin"), 1, 2, 3), 0);
-  EXPECT_EQ(ListFolder(folder.path()), "");
+  const std::string path = NewFile("a.bin");
+  const std::string before = ReadFile(path);
+  EXPECT_EQ(wipe->WipeFile(path), ERROR_CANCELLED);
+  EXPECT_EQ(wipe->GovermentWipeFile(path, 1, 2, 3), ERROR_CANCELLED);
+  EXPECT_EQ(ReadFile(path), before);
   EXPECT_TRUE(log.empty()) << "a pass ran while cancelled";
 
   wipe->Call();
-  EXPECT_EQ(wipe->FastWipeFile(NewFile("c.bin"), 0), 0);
+  EXPECT_EQ(wipe->FastWipeFile(path, 0), 0);
   EXPECT_EQ(log, Expected(1, 1, 1));
+  EXPECT_EQ(ListFolder(folder.path()), "");
 }
 
-TEST_P(WipeControlTest, CancelFromInsideAReportStopsThePassesButStillDeletes) {
+TEST_P(WipeControlTest, CancelFromInsideAReportStopsTheEraseAndLeavesTheFileUnderItsName) {
   RecordingSink sink(1, log);
   sink.onReport = [&] { wipe->Cancel(); };  // as the wizard's quit command does while pumping messages
   Connection connection(wipe->Control(), &sink);
   wipe->SetRounds(3);
-  EXPECT_EQ(wipe->GovermentWipeFile(NewFile("a.bin"), 1, 2, 3), 0);
+  const std::string path = NewFile("a.bin");
+  EXPECT_EQ(wipe->GovermentWipeFile(path, 1, 2, 3), ERROR_CANCELLED);
   EXPECT_EQ(log, (std::vector<Report>{{1, 1, 1, 0}, {1, 1, 1, 0}, {1, 1, 1, 100}}));
-  EXPECT_EQ(ListFolder(folder.path()), "");
+  EXPECT_EQ(ReadFile(path).size(), kFileSize);
+  EXPECT_EQ(ListFolder(folder.path()), "a.bin");
 }
 
 TEST_P(WipeControlTest, EverySinkGetsEveryReportInConnectionOrder) {

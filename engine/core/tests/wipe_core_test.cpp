@@ -169,7 +169,7 @@ TEST_F(WipeCoreTest, ThreeBytePatternsRestartAtEveryBufferBoundaryFourBytePatter
   });
   gutmann.SetWipeMethod(8);
   gutmann.SetWipeRounds(1);
-  ASSERT_EQ(gutmann.WipeFile(kPath16), 0);
+  ASSERT_EQ(gutmann.WipeFile(kPath16), win_error::kCancelled);
   const auto first = PassContents().at(0);
   EXPECT_EQ(first[255999], 0x92);
   EXPECT_EQ(first[256000], 0x92);  // not 0x49: the phase jumps
@@ -282,29 +282,23 @@ TEST(GeneratorTest, MethodFourOnAFreshThreadWritesTheSameThirdPassEveryTime) {
   EXPECT_EQ(first[3], 18467 >> 8);
 }
 
-TEST_F(WipeCoreTest, CancelBeforeAFileSkipsEveryPassButStillDestroysItUntilCallWipe) {
+TEST_F(WipeCoreTest, WhileCancelledEveryEraseAnswersCancelledAndTouchesNothingUntilCallWipe) {
   core.SetWipeMethod(8);
   core.SetWipeRounds(3);
   files.AddFile(kPath, 5000);
   core.CancelWipe();
-  EXPECT_EQ(core.WipeFile(kPath16), 0);
-  EXPECT_TRUE(files.writes.empty());
+  EXPECT_EQ(core.WipeFile(kPath16), win_error::kCancelled);
+  EXPECT_EQ(core.FastWipeFile(kPath16, 7), win_error::kCancelled);
+  EXPECT_TRUE(files.calls.empty());
   EXPECT_TRUE(reports.empty());
-  EXPECT_TRUE(files.files.empty());
-
-  files.AddFile("C:\\data\\next.doc", 5000);
-  EXPECT_EQ(core.FastWipeFile(u"C:\\data\\next.doc", 7), 0);
-  EXPECT_TRUE(files.writes.empty());
-  EXPECT_TRUE(files.files.empty());
 
   core.CallWipe();
   core.SetWipeRounds(1);
-  files.AddFile(kPath, 5000);
   EXPECT_EQ(core.WipeFile(kPath16), 0);
   EXPECT_EQ(files.writes.size(), 35u);
 }
 
-TEST_F(WipeCoreTest, CancelFromInsideAReportStopsThePassAfterItsChunkAndSkipsTheRest) {
+TEST_F(WipeCoreTest, CancelFromInsideAReportStopsAtTheNextChunkAndLeavesTheFileUnderItsName) {
   WipeCore cancelling(files, [&](std::int32_t r, std::int32_t p, std::int32_t pc) {
     reports.push_back({r, p, pc});
     if (pc == 26) cancelling.CancelWipe();
@@ -312,11 +306,20 @@ TEST_F(WipeCoreTest, CancelFromInsideAReportStopsThePassAfterItsChunkAndSkipsThe
   cancelling.SetWipeMethod(6);
   cancelling.SetWipeRounds(2);
   files.AddFile(kPath, 1000000);
-  EXPECT_EQ(cancelling.WipeFile(kPath16), 0);
+  EXPECT_EQ(cancelling.WipeFile(kPath16), win_error::kCancelled);
   EXPECT_EQ(files.WriteSizes(), std::vector<std::uint32_t>{256000});
   EXPECT_EQ(reports, (std::vector<Report>{{1, 1, 0}, {1, 1, 0}, {1, 1, 26}, {1, 1, 100}}));
-  EXPECT_TRUE(files.files.empty());
+  EXPECT_EQ(files.files.at(kPath).size(), 1000000u);
+  EXPECT_EQ(files.SequenceCalls().back(), "close");
   EXPECT_TRUE(cancelling.CancelRequested());
+}
+
+TEST_F(WipeCoreTest, CancelEndsTheCycleLoop) {
+  WipeCore cancelling(files, [&](std::int32_t, std::int32_t, std::int32_t) { cancelling.CancelWipe(); });
+  cancelling.SetWipeRounds(1000);
+  files.AddFile(kPath, 10);
+  EXPECT_EQ(cancelling.WipeFile(kPath16), win_error::kCancelled);
+  EXPECT_EQ(cancelling.CurrentRound(), 1);
 }
 
 TEST_F(WipeCoreTest, MethodsOutsideTheCatalogueWriteOneZeroPass) {

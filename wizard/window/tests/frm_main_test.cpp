@@ -124,7 +124,10 @@ TEST_F(FrmMainTest, ButtonsOnEveryPageFromWelcomeToExit) {
 }
 
 TEST_F(FrmMainTest, WelcomePageCountsTheItemsOfTheHandOffList) {
-  const std::string list = folder / "ss1.tmp";
+  // Made where and as the writers make it: only such a list is deleted after reading.
+  char temporary[MAX_PATH + 1] = {}, list[MAX_PATH] = {};
+  ASSERT_NE(GetTempPathA(sizeof temporary, temporary), 0u);
+  ASSERT_NE(GetTempFileNameA(temporary, "ss", 0, list), 0u);
   std::ofstream(list, std::ios::binary) << File("a.txt", 1) << "\r\n" << File("b.txt", 2) << "\r\n"
                                         << File("c.txt", 3) << "\r\n";
   WizardProcess wizard(list);
