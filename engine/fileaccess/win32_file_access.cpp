@@ -4,27 +4,11 @@
 
 #include <vector>
 
+#include "handles.h"
 #include "platform_file_access.h"
 
 namespace dornix {
 namespace {
-
-// RAII for a file handle; INVALID_HANDLE_VALUE is "none".
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  void reset() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 class Win32OpenFile final : public OpenFile {
  public:
@@ -58,7 +42,7 @@ class Win32OpenFile final : public OpenFile {
   void Close() override { handle_.reset(); }
 
  private:
-  UniqueHandle handle_;
+  winkit::UniqueFile handle_;
 };
 
 class Win32FileAccess final : public FileAccess {

@@ -10,6 +10,7 @@
 #include "control_ids.h"
 #include "frm_main_layout.h"
 #include "method_catalogue.h"
+#include "scope_exit.h"
 #include "texts.h"
 #include "win_file_system.h"
 #include "wipe_engine.h"
@@ -33,8 +34,8 @@ constexpr int kHexCaptions[3] = {ids::Label14, ids::Label15, ids::Label16};
 
 FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
-UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
-  UniqueMenu menu(CreatePopupMenu());
+winkit::UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
+  winkit::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return menu;
   for (std::size_t i = 0; i < count; ++i) {
     const MenuEntry& entry = entries[i];
@@ -66,7 +67,7 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   engine_ = CreateWipe1();
   if (!RegisterClasses()) return false;
   {
-    const ScreenDc screen;
+    const winkit::ScreenDc screen;
     if (screen.get()) dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
   CreateFonts();
@@ -184,14 +185,14 @@ void FrmMain::SetUpList() {
   imageList1_.reset(ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8));
   // The placeholder each row's icon starts from: an empty square.
   {
-    const ScreenDc screen;
+    const winkit::ScreenDc screen;
     placeholder_.reset(CreateCompatibleBitmap(screen.get(), 16, 16));
-    const UniqueDc memory(CreateCompatibleDC(screen.get()));
+    const winkit::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
     if (placeholder_ && memory) {
       const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
+      const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
       RECT square{0, 0, 16, 16};
       FillRect(memory.get(), &square, dialogBrush_.get());
-      SelectObject(memory.get(), old);
     }
   }
   SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
@@ -435,7 +436,7 @@ void FrmMain::AddFolder() {
   browse.hwndOwner = form_;
   browse.lpszTitle = "Select a folder";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
-  const UniquePidl chosen(SHBrowseForFolderA(&browse));
+  const winkit::UniquePidl chosen(SHBrowseForFolderA(&browse));
   if (!chosen) return;
   char path[MAX_PATH] = {};
   if (!SHGetPathFromIDListA(chosen.get(), path) || !form_) return;
@@ -559,7 +560,7 @@ int FrmMain::IconFor(const std::string& path) {
   const auto system = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (system) {
-    const UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
+    const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
     if (icon) ImageList_ReplaceIcon(imageList1_.get(), entry, icon.get());
   }
   icons_[path] = entry;

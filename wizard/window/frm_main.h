@@ -87,12 +87,12 @@ class FrmMain final : public WizardView {
   bool settingText_ = false;
   std::uint64_t shownRevision_ = ~std::uint64_t{0};
 
-  UniqueFont normalFont_, boldFont_, titleFont_;
-  UniqueBrush dialogBrush_;
-  UniqueBitmap placeholder_;
-  UniqueImageList imageList1_;
+  winkit::UniqueFont normalFont_, boldFont_, titleFont_;
+  winkit::UniqueBrush dialogBrush_;
+  winkit::UniqueBitmap placeholder_;
+  winkit::UniqueImageList imageList1_;
   std::map<std::string, int> icons_;
-  UniqueMenu addMenu_, helpMenu_;
+  winkit::UniqueMenu addMenu_, helpMenu_;
 };
 
 }  // namespace qelwipe::win
