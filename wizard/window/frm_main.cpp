@@ -13,9 +13,8 @@
 #include "scope_exit.h"
 #include "texts.h"
 #include "win_file_system.h"
+#include "win_system_actions.h"
 #include "wipe_engine.h"
-
-extern "C" HRESULT WINAPI SHUpdateRecycleBinIcon(void);
 
 namespace qelwipe::win {
 namespace {
@@ -62,6 +61,7 @@ FrmMain::~FrmMain() {
 }
 
 bool FrmMain::Create(const std::string& argumentText, int show) {
+  system_ = MakeWinSystemActions();
   files_ = MakeWinFileSystem();
   registry_ = MakeWinFileTypeRegistry();
   engine_ = CreateWipe1();
@@ -90,7 +90,7 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   SetUpList();
   SetUpMenus();
 
-  wizard_ = std::make_unique<Wizard>(*this, *files_, *engine_, *registry_, [this] { PumpMessages(); });
+  wizard_ = std::make_unique<Wizard>(*this, *system_, *files_, *engine_, *registry_, [this] { PumpMessages(); });
   wizard_->Load(argumentText);
   if (!form_) return false;  // closed while the list was read
   ShowWindow(form_, show);
@@ -575,13 +575,9 @@ void FrmMain::SetTimerEnabled(bool enabled) {
     KillTimer(form_, ids::Timer1);
 }
 
-void FrmMain::RefreshRecycleBinIcon() { SHUpdateRecycleBinIcon(); }
-
-// The dialog for files left over and the restart come with their own work;
-// until then a run that leaves files goes straight on to the final page.
+// The dialog for files left over comes with its own work; until then a run
+// that leaves files goes straight on to the final page.
 UserResult FrmMain::ShowUserConfirmation(const std::vector<std::string>&) { return UserResult::None; }
-void FrmMain::RestartNow(const std::vector<std::string>&) {}
-void FrmMain::RestartLater(const std::vector<std::string>&) {}
 
 void FrmMain::CloseWizard() {
   if (form_) DestroyWindow(form_);

@@ -32,10 +32,7 @@ class FrmMain final : public WizardView {
   void ShowPage(int page) override;
   void Refresh() override;
   void SetTimerEnabled(bool enabled) override;
-  void RefreshRecycleBinIcon() override;
   UserResult ShowUserConfirmation(const std::vector<std::string>& files) override;
-  void RestartNow(const std::vector<std::string>& files) override;
-  void RestartLater(const std::vector<std::string>& files) override;
   void CloseWizard() override;
 
  private:
@@ -73,6 +70,7 @@ class FrmMain final : public WizardView {
   int IconFor(const std::string& path);
 
   HINSTANCE instance_;
+  std::unique_ptr<SystemActions> system_;
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<FileTypeRegistry> registry_;
   std::unique_ptr<EraseEngine> engine_;
