@@ -2,25 +2,27 @@
 
 #include <objbase.h>
 
+#include <utility>
+
 namespace comkit {
 
 LSTATUS RegKey::Create(HKEY parent, const std::string& path, RegKey& key) {
   RegKey created;
   const LSTATUS status = RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                         KEY_READ | KEY_WRITE, nullptr, &created.key_, nullptr);
+                                         KEY_READ | KEY_WRITE, nullptr, created.key_.put(), nullptr);
   if (status == ERROR_SUCCESS) key = std::move(created);
   return status;
 }
 
 LSTATUS RegKey::Open(HKEY parent, const std::string& path, REGSAM access, RegKey& key) {
   RegKey opened;
-  const LSTATUS status = RegOpenKeyExA(parent, path.c_str(), 0, access, &opened.key_);
+  const LSTATUS status = RegOpenKeyExA(parent, path.c_str(), 0, access, opened.key_.put());
   if (status == ERROR_SUCCESS) key = std::move(opened);
   return status;
 }
 
 LSTATUS RegKey::SetString(const std::string& name, const std::string& value) {
-  return RegSetValueExA(key_, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+  return RegSetValueExA(key_.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
                         reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
 }
 

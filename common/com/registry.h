@@ -6,33 +6,22 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "handles.h"
 
 namespace comkit {
 
 class RegKey {
  public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
-  RegKey& operator=(RegKey&& other) noexcept {
-    std::swap(key_, other.key_);
-    return *this;
-  }
-  ~RegKey() {
-    if (key_) RegCloseKey(key_);
-  }
-
   // Opens `path` below `parent`, creating what is missing.
   static LSTATUS Create(HKEY parent, const std::string& path, RegKey& key);
   static LSTATUS Open(HKEY parent, const std::string& path, REGSAM access, RegKey& key);
   // `name` empty: the default value.
   LSTATUS SetString(const std::string& name, const std::string& value);
-  HKEY get() const { return key_; }
+  HKEY get() const { return key_.get(); }
 
  private:
-  HKEY key_ = nullptr;
+  winkit::UniqueKey key_;
 };
 
 // One registry value, or (hasValue false) a key that only has to exist. Key paths

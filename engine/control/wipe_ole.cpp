@@ -2,6 +2,8 @@
 // object that draws a labelled rectangle at design time and keeps only its extent.
 #include "wipe_control.h"
 
+#include "scope_exit.h"
+
 namespace dornix {
 
 using comkit::ComPtr;
@@ -10,21 +12,6 @@ namespace {
 
 // Two inches square in HIMETRIC units, the usual size of a freshly placed control.
 constexpr SIZEL kDefaultExtent{5080, 5080};
-
-// Restores a device context's text alignment when drawing ends.
-class TextAlignScope {
- public:
-  TextAlignScope(HDC dc, UINT align) : dc_(dc), previous_(SetTextAlign(dc, align)) {}
-  ~TextAlignScope() {
-    if (previous_ != GDI_ERROR) SetTextAlign(dc_, previous_);
-  }
-  TextAlignScope(const TextAlignScope&) = delete;
-  TextAlignScope& operator=(const TextAlignScope&) = delete;
-
- private:
-  HDC dc_;
-  UINT previous_;
-};
 
 }  // namespace
 
@@ -44,7 +31,11 @@ STDMETHODIMP WipeControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
     return E_INVALIDARG;
 
   Rectangle(dc, area.left, area.top, area.right, area.bottom);
-  const TextAlignScope align(dc, TA_CENTER | TA_BASELINE);
+  // The container's device context gets its text alignment back.
+  const UINT previousAlign = SetTextAlign(dc, TA_CENTER | TA_BASELINE);
+  const winkit::ScopeExit restoreAlign([&] {
+    if (previousAlign != GDI_ERROR) SetTextAlign(dc, previousAlign);
+  });
   static constexpr char kLabel[] = "Vize2";
   TextOutA(dc, (area.left + area.right) / 2, (area.top + area.bottom) / 2, kLabel, sizeof kLabel - 1);
   return S_OK;

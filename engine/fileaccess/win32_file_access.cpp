@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "handles.h"
 #include "platform_file_access.h"
 
 namespace dornix {
@@ -18,23 +19,6 @@ static_assert(win_error::kSuccess == ERROR_SUCCESS && win_error::kFileNotFound =
               win_error::kDiskFull == ERROR_DISK_FULL && win_error::kBusy == ERROR_BUSY &&
               win_error::kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE && win_error::kCancelled == ERROR_CANCELLED &&
               win_error::kInvalidArgument == static_cast<win_error::Code>(E_INVALIDARG));
-
-// RAII for a file handle; INVALID_HANDLE_VALUE is "none".
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle) : handle_(handle) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  HANDLE get() const { return handle_; }
-  void reset() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 class Win32OpenFile final : public OpenFile {
  public:
@@ -68,7 +52,7 @@ class Win32OpenFile final : public OpenFile {
   void Close() override { handle_.reset(); }
 
  private:
-  UniqueHandle handle_;
+  winkit::UniqueFile handle_;
 };
 
 class Win32FileAccess final : public FileAccess {

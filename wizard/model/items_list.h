@@ -70,8 +70,6 @@ class ItemsList {
   // further click on the same column flips the direction. Texts are compared
   // without regard to letter case; rows added later take their sorted place.
   void SortByColumn(int column);
-  bool Sorted() const { return sorted_; }
-  int SortKey() const { return sortKey_; }
   bool SortDescending() const { return descending_; }
 
   // Grows with every change of the rows, so a view can tell when to redraw.

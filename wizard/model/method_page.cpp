@@ -7,7 +7,6 @@
 namespace qelwipe {
 
 void MethodPage::FillMethodList() {
-  filled_ = true;
   Combo1_Click(kDefaultMethod);
   cycles_ = kDefaultCycles;
 }

@@ -28,7 +28,6 @@ class MethodPage {
   std::uint8_t HexByte(int field) const;
 
   int Selected() const { return selected_; }
-  bool Filled() const { return filled_; }
   const std::string& CyclesText() const { return cycles_; }
   const std::string& HexText(int field) const { return hex_.at(static_cast<std::size_t>(field - 1)); }
   // Hex fields 1..n and their captions are visible.
@@ -39,7 +38,6 @@ class MethodPage {
   const std::string& Label21() const { return label21_; }
 
  private:
-  bool filled_ = false;
   int selected_ = -1;
   std::string cycles_ = kDefaultCycles;
   std::array<std::string, 3> hex_{"FF", "00", "FF"};

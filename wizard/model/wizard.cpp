@@ -5,9 +5,10 @@
 
 namespace qelwipe {
 
-Wizard::Wizard(WizardView& view, FileSystem& files, EraseEngine& engine, FileTypeRegistry& registry,
-               MessagePump pump)
+Wizard::Wizard(WizardView& view, SystemActions& system, FileSystem& files, EraseEngine& engine,
+               FileTypeRegistry& registry, MessagePump pump)
     : view_(view),
+      system_(system),
       engine_(engine),
       pump_(std::move(pump)),
       files_(files),
@@ -77,12 +78,12 @@ void Wizard::FinishWithFilesLeft() {
       page_ -= 1;
       break;
     case UserResult::RestartNow:
-      view_.RestartNow(run_.NRFiles());
+      system_.RestartNow(run_.NRFiles());
       Cancel();
       return;
     case UserResult::RestartLater:
       progress_.ShowRestartLater();
-      view_.RestartLater(run_.NRFiles());
+      system_.RestartLater(run_.NRFiles());
       break;
     case UserResult::None:
       break;
@@ -169,7 +170,7 @@ void Wizard::TakeOutcome(RunOutcome outcome) {
       break;
     case RunOutcome::AllWiped:
       restartPending_ = false;
-      view_.RefreshRecycleBinIcon();
+      system_.RefreshRecycleBinIcon();
       break;
     case RunOutcome::NotAllErased:
       restartPending_ = false;

@@ -15,6 +15,7 @@
 #include "message_pump.h"
 #include "method_page.h"
 #include "progress_page.h"
+#include "system_actions.h"
 #include "wizard_view.h"
 
 namespace qelwipe {
@@ -28,7 +29,8 @@ enum Page { kWelcomePage, kListPage, kMethodPage, kProgressPage, kCongratulation
 
 class Wizard final : public EngineEvents {
  public:
-  Wizard(WizardView& view, FileSystem& files, EraseEngine& engine, FileTypeRegistry& registry, MessagePump pump);
+  Wizard(WizardView& view, SystemActions& system, FileSystem& files, EraseEngine& engine, FileTypeRegistry& registry,
+         MessagePump pump);
   ~Wizard() override;
   Wizard(const Wizard&) = delete;
   Wizard& operator=(const Wizard&) = delete;
@@ -83,6 +85,7 @@ class Wizard final : public EngineEvents {
   void Pump();
 
   WizardView& view_;
+  SystemActions& system_;
   EraseEngine& engine_;
   MessagePump pump_;
   FileSystem& files_;

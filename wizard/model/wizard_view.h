@@ -31,14 +31,8 @@ class WizardView {
   // The model's state changed: labels, buttons, list, bars.
   virtual void Refresh() = 0;
   virtual void SetTimerEnabled(bool enabled) = 0;
-  // Asks the shell to redraw the recycle bin's icon.
-  virtual void RefreshRecycleBinIcon() = 0;
   // The modal dialog listing the files another program held open; the button chosen.
   virtual UserResult ShowUserConfirmation(const std::vector<std::string>& files) = 0;
-  // Hands the files to the next logon and restarts the computer.
-  virtual void RestartNow(const std::vector<std::string>& files) = 0;
-  // Schedules the files to be moved aside at the next system start.
-  virtual void RestartLater(const std::vector<std::string>& files) = 0;
   // Closes the main window, which ends the program.
   virtual void CloseWizard() = 0;
 };

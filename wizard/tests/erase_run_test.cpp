@@ -37,7 +37,7 @@ TEST_F(EraseRunTest, AFolderGoesFilesFirstThenSubFoldersDepthFirstEachAfterItsCo
   EXPECT_EQ(Progress().lblFiles.text, " 3 Out of  3");
   EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
   EXPECT_EQ(wizard.Items().Count(), 0);
-  EXPECT_EQ(view.recycleBinRefreshes, 1);
+  EXPECT_EQ(system.recycleBinRefreshes, 1);
   EXPECT_FALSE(view.timerEnabled);
 }
 
@@ -54,7 +54,7 @@ TEST_F(EraseRunTest, ALockedFileIsRecordedCountedAndKeepsItsFolder) {
   EXPECT_EQ(wizard.Run().Counters().BytesDone, 650u);
   EXPECT_TRUE(wizard.RestartPending());
   EXPECT_EQ(Progress().label13.colour, TextColour::Red);
-  EXPECT_EQ(view.recycleBinRefreshes, 0);
+  EXPECT_EQ(system.recycleBinRefreshes, 0);
 }
 
 TEST_F(EraseRunTest, TimerTicksShowTheTotalsSoFar) {
@@ -153,7 +153,7 @@ TEST_F(EraseRunTest, AFileTheEngineRefusedIsNeitherDeletedNorReportedAsWiped) {
   EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 2");
   EXPECT_EQ(Progress().label22.text, "Some items could not be erased and are still on disk: 2");
   EXPECT_FALSE(wizard.RestartPending());
-  EXPECT_EQ(view.recycleBinRefreshes, 0);
+  EXPECT_EQ(system.recycleBinRefreshes, 0);
 }
 
 TEST_F(EraseRunTest, WithoutAKnownMethodNothingIsHandedToTheEngineNorDeleted) {
@@ -189,7 +189,7 @@ TEST_F(EraseRunTest, AFileTheSystemCannotFindByItsListedNameCountsAsLeftOnDisk) 
   EXPECT_TRUE(files.Exists("C:\\D\\b.txt"));
   EXPECT_EQ(wizard.Run().Counters().NotErased, 1u);
   EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
-  EXPECT_EQ(view.recycleBinRefreshes, 0);
+  EXPECT_EQ(system.recycleBinRefreshes, 0);
 }
 
 TEST_F(EraseRunTest, AFolderThatCouldNotBeEmptiedCountsAsLeftOnDiskOnce) {

@@ -10,6 +10,7 @@
 #include "erase_engine.h"
 #include "file_system.h"
 #include "file_type_registry.h"
+#include "system_actions.h"
 #include "wizard_view.h"
 
 namespace qelwipe::fakes {
@@ -128,13 +129,10 @@ class RecordingView final : public WizardView {
   void ShowPage(int page) override { pages.push_back(page); }
   void Refresh() override { ++refreshes; }
   void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
-  void RefreshRecycleBinIcon() override { ++recycleBinRefreshes; }
   UserResult ShowUserConfirmation(const std::vector<std::string>& files) override {
     dialogs.push_back(files);
     return userResult;
   }
-  void RestartNow(const std::vector<std::string>& files) override { restartedNowWith = files; }
-  void RestartLater(const std::vector<std::string>& files) override { scheduledLater = files; }
   void CloseWizard() override { closed = true; }
 
   MessageAnswer answer = MessageAnswer::Ok;
@@ -142,11 +140,19 @@ class RecordingView final : public WizardView {
   std::vector<MessageBoxRequest> messages;
   std::vector<int> pages;
   std::vector<std::vector<std::string>> dialogs;
-  std::vector<std::string> restartedNowWith, scheduledLater;
   int refreshes = 0;
-  int recycleBinRefreshes = 0;
   bool timerEnabled = false;
   bool closed = false;
+};
+
+class RecordingSystem final : public SystemActions {
+ public:
+  void RefreshRecycleBinIcon() override { ++recycleBinRefreshes; }
+  void RestartNow(const std::vector<std::string>& files) override { restartedNowWith = files; }
+  void RestartLater(const std::vector<std::string>& files) override { scheduledLater = files; }
+
+  std::vector<std::string> restartedNowWith, scheduledLater;
+  int recycleBinRefreshes = 0;
 };
 
 }  // namespace qelwipe::fakes

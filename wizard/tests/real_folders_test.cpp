@@ -97,7 +97,8 @@ class RealFoldersTest : public ::testing::Test {
   CoreEngine engine;
   fakes::FakeRegistry registry;
   fakes::RecordingView view;
-  Wizard wizard{view, *files, engine, registry, {}};
+  fakes::RecordingSystem system;
+  Wizard wizard{view, system, *files, engine, registry, {}};
 };
 
 TEST_F(RealFoldersTest, ErasesAFolderFilesFirstThenItsSubFoldersAndRemovesIt) {

@@ -29,8 +29,9 @@ class WizardTest : public ::testing::Test {
   fakes::RecordingEngine engine{files};
   fakes::FakeRegistry registry;
   fakes::RecordingView view;
+  fakes::RecordingSystem system;
   int pumps = 0;
-  Wizard wizard{view, files, engine, registry, [this] { ++pumps; }};
+  Wizard wizard{view, system, files, engine, registry, [this] { ++pumps; }};
 };
 
 }  // namespace qelwipe

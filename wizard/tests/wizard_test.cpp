@@ -102,7 +102,7 @@ TEST_F(PageFlowTest, RestartLaterSchedulesTheFilesAndLeavesFinishToEndTheProgram
   view.userResult = UserResult::RestartLater;
   RunOn({"C:\\D"});
   wizard.Next();
-  EXPECT_EQ(view.scheduledLater, (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_EQ(system.scheduledLater, (std::vector<std::string>{"C:\\D\\busy.txt"}));
   EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
   EXPECT_EQ(Progress().label17.text, "Files which were not removeable will be removed on next startup!");
   EXPECT_EQ(wizard.NextButton().caption, "&Finish >>");
@@ -115,7 +115,7 @@ TEST_F(PageFlowTest, RestartNowHandsTheFilesOnAndCloses) {
   view.userResult = UserResult::RestartNow;
   RunOn({"C:\\D"});
   wizard.Next();
-  EXPECT_EQ(view.restartedNowWith, (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_EQ(system.restartedNowWith, (std::vector<std::string>{"C:\\D\\busy.txt"}));
   EXPECT_TRUE(view.closed);
   EXPECT_TRUE(wizard.CancelRequested());
 }
@@ -159,7 +159,8 @@ TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
   fakes::RecordingEngine engine{files};
   fakes::FakeRegistry registry;
   fakes::RecordingView view;
-  Wizard wizard{view, files, engine, registry, {}};
+  fakes::RecordingSystem system;
+  Wizard wizard{view, system, files, engine, registry, {}};
   wizard.Load(listFile);
 
   ASSERT_EQ(wizard.Items().Count(), 3);

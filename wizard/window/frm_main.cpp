@@ -11,11 +11,11 @@
 #include "control_ids.h"
 #include "frm_main_layout.h"
 #include "method_catalogue.h"
+#include "scope_exit.h"
 #include "texts.h"
 #include "win_file_system.h"
+#include "win_system_actions.h"
 #include "wipe_engine.h"
-
-extern "C" HRESULT WINAPI SHUpdateRecycleBinIcon(void);
 
 namespace qelwipe::win {
 namespace {
@@ -34,8 +34,8 @@ constexpr int kHexCaptions[3] = {ids::Label14, ids::Label15, ids::Label16};
 
 FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
 
-UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
-  UniqueMenu menu(CreatePopupMenu());
+winkit::UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
+  winkit::UniqueMenu menu(CreatePopupMenu());
   if (!menu) return menu;
   for (std::size_t i = 0; i < count; ++i) {
     const MenuEntry& entry = entries[i];
@@ -62,12 +62,13 @@ FrmMain::~FrmMain() {
 }
 
 bool FrmMain::Create(const std::string& argumentText, int show) {
+  system_ = MakeWinSystemActions();
   files_ = MakeWinFileSystem();
   registry_ = MakeWinFileTypeRegistry();
   engine_ = CreateWipe1();
   if (!RegisterClasses()) return false;
   {
-    const ScreenDc screen;
+    const winkit::ScreenDc screen;
     if (screen.get()) dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
   CreateFonts();
@@ -90,7 +91,7 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   SetUpList();
   SetUpMenus();
 
-  wizard_ = std::make_unique<Wizard>(*this, *files_, *engine_, *registry_, [this] { PumpMessages(); });
+  wizard_ = std::make_unique<Wizard>(*this, *system_, *files_, *engine_, *registry_, [this] { PumpMessages(); });
   wizard_->Load(argumentText);
   if (!form_) return false;  // closed while the list was read
   ShowWindow(form_, show);
@@ -185,14 +186,14 @@ void FrmMain::SetUpList() {
   imageList1_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 8, 8));
   // The placeholder each row's icon starts from: an empty square.
   {
-    const ScreenDc screen;
+    const winkit::ScreenDc screen;
     placeholder_.reset(CreateCompatibleBitmap(screen.get(), kIconSize, kIconSize));
-    const UniqueDc memory(CreateCompatibleDC(screen.get()));
+    const winkit::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
     if (placeholder_ && memory) {
       const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
+      const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
       RECT square{0, 0, kIconSize, kIconSize};
       FillRect(memory.get(), &square, dialogBrush_.get());
-      SelectObject(memory.get(), old);
     }
   }
   SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
@@ -434,7 +435,7 @@ void FrmMain::AddFolder() {
   browse.hwndOwner = form_;
   browse.lpszTitle = "Select a folder";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
-  const UniquePidl chosen(SHBrowseForFolderA(&browse));
+  const winkit::UniquePidl chosen(SHBrowseForFolderA(&browse));
   if (!chosen) return;
   char path[MAX_PATH] = {};
   if (!SHGetPathFromIDListA(chosen.get(), path) || !form_) return;
@@ -558,7 +559,7 @@ int FrmMain::IconFor(const std::string& path) {
   const auto system = reinterpret_cast<HIMAGELIST>(
       SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (system) {
-    const UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
+    const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
     if (icon) ImageList_ReplaceIcon(imageList1_.get(), entry, icon.get());
   }
   icons_[path] = entry;
@@ -573,13 +574,9 @@ void FrmMain::SetTimerEnabled(bool enabled) {
     KillTimer(form_, ids::Timer1);
 }
 
-void FrmMain::RefreshRecycleBinIcon() { SHUpdateRecycleBinIcon(); }
-
-// The dialog for files left over and the restart come with their own work;
-// until then a run that leaves files goes straight on to the final page.
+// The dialog for files left over comes with its own work; until then a run
+// that leaves files goes straight on to the final page.
 UserResult FrmMain::ShowUserConfirmation(const std::vector<std::string>&) { return UserResult::None; }
-void FrmMain::RestartNow(const std::vector<std::string>&) {}
-void FrmMain::RestartLater(const std::vector<std::string>&) {}
 
 void FrmMain::CloseWizard() {
   if (form_) DestroyWindow(form_);

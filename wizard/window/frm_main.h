@@ -32,10 +32,7 @@ class FrmMain final : public WizardView {
   void ShowPage(int page) override;
   void Refresh() override;
   void SetTimerEnabled(bool enabled) override;
-  void RefreshRecycleBinIcon() override;
   UserResult ShowUserConfirmation(const std::vector<std::string>& files) override;
-  void RestartNow(const std::vector<std::string>& files) override;
-  void RestartLater(const std::vector<std::string>& files) override;
   void CloseWizard() override;
 
  private:
@@ -73,6 +70,7 @@ class FrmMain final : public WizardView {
   int IconFor(const std::string& path);
 
   HINSTANCE instance_;
+  std::unique_ptr<SystemActions> system_;
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<FileTypeRegistry> registry_;
   std::unique_ptr<EraseEngine> engine_;
@@ -87,12 +85,12 @@ class FrmMain final : public WizardView {
   bool settingText_ = false;
   std::uint64_t shownRevision_ = ~std::uint64_t{0};
 
-  UniqueFont normalFont_, boldFont_, titleFont_;
-  UniqueBrush dialogBrush_;
-  UniqueBitmap placeholder_;
-  UniqueImageList imageList1_;
+  winkit::UniqueFont normalFont_, boldFont_, titleFont_;
+  winkit::UniqueBrush dialogBrush_;
+  winkit::UniqueBitmap placeholder_;
+  winkit::UniqueImageList imageList1_;
   std::map<std::string, int> icons_;
-  UniqueMenu addMenu_, helpMenu_;
+  winkit::UniqueMenu addMenu_, helpMenu_;
 };
 
 }  // namespace qelwipe::win

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "control_ids.h"
+#include "scope_exit.h"
 #include "temp_folder.h"
 #include "wizard_driver.h"
 
@@ -214,9 +215,7 @@ TEST_F(FrmMainTest, AFileHeldOpenStaysAndTheResultAsksForARestart) {
 
 TEST_F(FrmMainTest, WithoutTheControlNothingIsDeleted) {
   ASSERT_TRUE(SetDornixRegistered(false));
-  struct RegisterAgain {
-    ~RegisterAgain() { SetDornixRegistered(true); }
-  } registerAgain;
+  const winkit::ScopeExit registerAgain([] { SetDornixRegistered(true); });
   const std::string file = File("kept.txt", 900);
   const std::string before = ReadFile(file);
   WizardProcess wizard;

@@ -11,6 +11,8 @@
 #include <thread>
 
 #include "control_ids.h"
+#include "handles.h"
+#include "scope_exit.h"
 
 namespace qelwipe::testing {
 namespace {
@@ -176,11 +178,9 @@ bool SetDornixRegistered(bool registered) {
 }
 
 bool PrepareWizardPrefix() {
-  HKEY x11 = nullptr;
-  if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", &x11) == ERROR_SUCCESS) {
-    RegSetValueExA(x11, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(x11);
-  }
+  winkit::UniqueKey x11;
+  if (RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", x11.put()) == ERROR_SUCCESS)
+    RegSetValueExA(x11.get(), "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
   return SetDornixRegistered(true);
 }
 
@@ -388,27 +388,24 @@ bool WizardProcess::Screenshot(const std::string& path, HWND window) const {
   if (!GetWindowRect(window, &area)) return false;
   const int width = area.right - area.left, height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
-  const HDC screen = GetDC(nullptr);
-  const HDC memory = CreateCompatibleDC(screen);
+  const winkit::ScreenDc screen;
+  const winkit::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO info{};
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
   void* bits = nullptr;
-  const HBITMAP picture = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const winkit::UniqueBitmap picture(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<std::uint8_t> rgb;
   if (picture) {
-    const HGDIOBJ old = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    const HGDIOBJ old = SelectObject(memory.get(), picture.get());
+    const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
+    BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
     GdiFlush();
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
     for (int y = 0; y < height; ++y) {
       const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride;
       for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
     }
-    SelectObject(memory, old);
-    DeleteObject(picture);
   }
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
   return !rgb.empty() && PngFile::Save(path, width, height, rgb);
 }
 

@@ -51,7 +51,7 @@ class WinFileSystem final : public FileSystem {
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
     std::vector<FolderEntry> entries;
     WIN32_FIND_DATAA found{};
-    const UniqueFind search(FindFirstFileA((folder + "\\*.*").c_str(), &found));
+    const winkit::UniqueFind search(FindFirstFileA((folder + "\\*.*").c_str(), &found));
     if (!search) return entries;
     do {
       if (IsDot(found.cFileName)) continue;
@@ -62,8 +62,8 @@ class WinFileSystem final : public FileSystem {
 
   std::optional<EntryTimes> FileTimes(const std::string& path) override {
     // No access and no sharing: a file another program holds gives no times.
-    const UniqueFile file(CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT,
-                                      nullptr));
+    const winkit::UniqueFile file(
+        CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return std::nullopt;
     FILETIME created{}, accessed{}, modified{};
     if (!GetFileTime(file.get(), &created, &accessed, &modified)) return std::nullopt;
@@ -72,7 +72,7 @@ class WinFileSystem final : public FileSystem {
 
   std::optional<EntryTimes> FolderTimes(const std::string& path) override {
     WIN32_FIND_DATAA found{};
-    const UniqueFind search(FindFirstFileA(path.c_str(), &found));
+    const winkit::UniqueFind search(FindFirstFileA(path.c_str(), &found));
     if (!search) return std::nullopt;
     return ToTimes(found.ftCreationTime, found.ftLastAccessTime, found.ftLastWriteTime);
   }
@@ -113,13 +113,12 @@ class WinFileSystem final : public FileSystem {
 class WinFileTypeRegistry final : public FileTypeRegistry {
  public:
   std::optional<std::string> ClassesRootDefault(const std::string& key) override {
-    HKEY opened = nullptr;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, key.c_str(), &opened) != ERROR_SUCCESS) return std::nullopt;
-    const UniqueKey owned(opened);
+    winkit::UniqueKey opened;
+    if (RegOpenKeyA(HKEY_CLASSES_ROOT, key.c_str(), opened.put()) != ERROR_SUCCESS) return std::nullopt;
     char value[260] = {};
     DWORD size = sizeof value - 1;
     DWORD type = 0;
-    if (RegQueryValueExA(owned.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+    if (RegQueryValueExA(opened.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
       return std::nullopt;

@@ -1,13 +1,13 @@
 #pragma once
-// Owning holders for the Win32 handles the window uses. Each releases its
-// handle the way the system wants it released, once.
+// Owning holders for Win32 handles. Each releases its handle the way the system
+// wants it released, once.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
 
 #include <utility>
 
-namespace qelwipe::win {
+namespace winkit {
 
 template <class Handle, class Traits>
 class Unique {
@@ -30,22 +30,33 @@ class Unique {
     handle_ = handle;
   }
   Handle release() { return std::exchange(handle_, Traits::Invalid()); }
+  // For an out parameter: releases what is held and gives the slot.
+  Handle* put() {
+    reset();
+    return &handle_;
+  }
 
  private:
   Handle handle_ = Traits::Invalid();
 };
 
 // Imported functions have no constant address: each closer is wrapped once here.
-inline void CloseFileHandle(HANDLE handle) { CloseHandle(handle); }
+inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void CloseFind(HANDLE handle) { FindClose(handle); }
-inline void DeleteGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void CloseKey(HKEY key) { RegCloseKey(key); }
-// Identifier lists go back through the shell's allocator.
-inline void FreePidl(PIDLIST_ABSOLUTE pidl) { CoTaskMemFree(pidl); }
-inline void DestroyIconChecked(HICON icon) { DestroyIcon(icon); }
-inline void DestroyMenuChecked(HMENU menu) { DestroyMenu(menu); }
+template <class Object>
+void DeleteGdiObject(Object object) {
+  DeleteObject(object);
+}
+// Shell identifier lists and other blocks the system hands out go back through COM's allocator.
+template <class Pointer>
+void FreeCoTaskMem(Pointer block) {
+  CoTaskMemFree(block);
+}
+inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
+inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
-inline void DeleteDcChecked(HDC dc) { DeleteDC(dc); }
+inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
 
 template <class Handle, void (*CloseFunction)(Handle)>
 struct NullTraits {
@@ -59,15 +70,24 @@ struct InvalidValueTraits {
   static void Close(HANDLE handle) { CloseFunction(handle); }
 };
 
-using UniqueFile = Unique<HANDLE, InvalidValueTraits<CloseFileHandle>>;
+using UniqueFile = Unique<HANDLE, InvalidValueTraits<CloseKernelHandle>>;
 using UniqueFind = Unique<HANDLE, InvalidValueTraits<CloseFind>>;
+// Process, thread and token handles fail as null.
+using UniqueKernelObject = Unique<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
 using UniqueKey = Unique<HKEY, NullTraits<HKEY, CloseKey>>;
-using UniquePidl = Unique<PIDLIST_ABSOLUTE, NullTraits<PIDLIST_ABSOLUTE, FreePidl>>;
-using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconChecked>>;
-using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuChecked>>;
+template <class Object>
+using UniqueGdi = Unique<Object, NullTraits<Object, DeleteGdiObject<Object>>>;
+using UniqueFont = UniqueGdi<HFONT>;
+using UniqueBrush = UniqueGdi<HBRUSH>;
+using UniqueBitmap = UniqueGdi<HBITMAP>;
+template <class Pointer>
+using UniqueCoTaskMem = Unique<Pointer, NullTraits<Pointer, FreeCoTaskMem<Pointer>>>;
+using UniquePidl = UniqueCoTaskMem<PIDLIST_ABSOLUTE>;
+using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconHandle>>;
+using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuHandle>>;
 using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageList>>;
-// A memory device context.
-using UniqueDc = Unique<HDC, NullTraits<HDC, DeleteDcChecked>>;
+// A device context made with CreateCompatibleDC; the screen's is borrowed instead.
+using UniqueMemoryDc = Unique<HDC, NullTraits<HDC, DeleteMemoryDc>>;
 
 // The screen's device context, borrowed for as long as this lives.
 class ScreenDc {
@@ -84,22 +104,4 @@ class ScreenDc {
   HDC dc_;
 };
 
-// Fonts, brushes and bitmaps.
-template <class Object>
-class UniqueGdi {
- public:
-  UniqueGdi() = default;
-  explicit UniqueGdi(Object object) : object_(object) {}
-  Object get() const { return static_cast<Object>(object_.get()); }
-  explicit operator bool() const { return static_cast<bool>(object_); }
-  void reset(Object object = nullptr) { object_.reset(object); }
-  Object release() { return static_cast<Object>(object_.release()); }
-
- private:
-  Unique<HGDIOBJ, NullTraits<HGDIOBJ, DeleteGdiObject>> object_;
-};
-using UniqueFont = UniqueGdi<HFONT>;
-using UniqueBrush = UniqueGdi<HBRUSH>;
-using UniqueBitmap = UniqueGdi<HBITMAP>;
-
-}  // namespace qelwipe::win
+}  // namespace winkit

@@ -64,7 +64,8 @@ TEST_F(WinFileSystemTest, TimesInLocalTime) {
   ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
   ASSERT_TRUE(LocalFileTimeToFileTime(&localTime, &stored));
   {
-    const UniqueFile file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    const winkit::UniqueFile file(
+        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file);
     ASSERT_TRUE(SetFileTime(file.get(), &stored, &stored, &stored));
   }
