@@ -1,12 +1,21 @@
 #pragma once
 // The list file that hands paths to the wizard: ANSI text, one full path per
-// line, every line ended by CR LF. Shared by the wizard and the shell extension,
-// so it depends on nothing but the standard library.
+// line, every line ended by CR LF, under a name of its own form. Shared by the
+// wizard and the shell extension, so it depends on nothing but the standard library.
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace listfile {
+
+// A list file's name: the prefix, a number, the extension, as the system's
+// temporary-file call makes it from the prefix.
+inline constexpr char kHandOffPrefix[] = "ss";
+inline constexpr char kHandOffExtension[] = ".tmp";
+
+// Whether the last component of `path` has a list file's name (in any case).
+// Anything else handed to the wizard is the user's own file.
+bool IsHandOffName(std::string_view path);
 
 // The paths a list file's content carries, in file order. A line ends at CR or
 // CR LF; the last line may lack an ending. Empty lines and lines of exactly one

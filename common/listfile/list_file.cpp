@@ -5,6 +5,34 @@
 
 namespace listfile {
 
+namespace {
+
+bool Write(const std::string& fileName, const std::string& content) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsHandOffName(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::string_view prefix = kHandOffPrefix, extension = kHandOffExtension;
+  return name.size() > prefix.size() + extension.size() && EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
+         EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
+}
+
 std::vector<std::string> ParseLines(std::string_view content) {
   std::vector<std::string> paths;
   std::size_t start = 0;
@@ -43,11 +71,7 @@ bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths) 
 
 bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths) {
   std::string content;
-  if (!FormatLines(paths, content)) return false;
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  out.close();
-  return static_cast<bool>(out);
+  return FormatLines(paths, content) && Write(fileName, content);
 }
 
 }  // namespace listfile
