@@ -1,5 +1,6 @@
 #include "list_file.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -72,6 +73,19 @@ bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths) 
 bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths) {
   std::string content;
   return FormatLines(paths, content) && Write(fileName, content);
+}
+
+bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile) {
+  listFile.clear();
+  std::string content, created;
+  if (!FormatLines(paths, content) || !CreateHandOffFile(created)) return false;
+  // A half-written list would hand over fewer paths than the user chose.
+  if (!Write(created, content)) {
+    std::remove(created.c_str());
+    return false;
+  }
+  listFile = created;
+  return true;
 }
 
 }  // namespace listfile

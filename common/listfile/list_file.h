@@ -1,7 +1,8 @@
 #pragma once
 // The list file that hands paths to the wizard: ANSI text, one full path per
-// line, every line ended by CR LF, under a name of its own form. Shared by the
-// wizard and the shell extension, so it depends on nothing but the standard library.
+// line, every line ended by CR LF, created in the temporary folder under a name
+// of its own form. Shared by the wizard and the shell extension, so it depends
+// on nothing but the standard library and, per platform, the system's calls.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,17 @@ bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths);
 // Empties or creates the file and writes the paths; false when that fails or a
 // path cannot be written (see FormatLines).
 bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths);
+
+// The writer's side: a new list file in the temporary folder holding `paths`.
+// On success `listFile` is its full path; on failure no file is left behind
+// and `listFile` is empty.
+bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile);
+
+// Per platform (temp_folder_win.cpp, temp_folder_posix.cpp):
+// The user's temporary folder, ending in a separator; false when there is none.
+bool TempFolder(std::string& folder);
+// Creates a new empty file with a list file's name in TempFolder, never
+// opening an existing one; false when none could be made.
+bool CreateHandOffFile(std::string& path);
 
 }  // namespace listfile
