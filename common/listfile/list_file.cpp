@@ -1,5 +1,6 @@
 #include "list_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,8 @@ bool Write(const std::string& fileName, const std::string& content) {
   out.close();
   return static_cast<bool>(out);
 }
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
   if (text.size() != lower.size()) return false;
@@ -30,7 +33,13 @@ bool IsHandOffName(std::string_view path) {
   const std::size_t slash = path.find_last_of("\\/");
   const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
   const std::string_view prefix = kHandOffPrefix, extension = kHandOffExtension;
-  return name.size() > prefix.size() + extension.size() && EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
+  constexpr std::size_t kMostDigits = 4;  // the system's unique number has 16 bits
+  if (name.size() <= prefix.size() + extension.size() || name.size() > prefix.size() + kMostDigits + extension.size()) {
+    return false;
+  }
+  const std::string_view number = name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+  return std::all_of(number.begin(), number.end(), IsHexDigit) &&
+         EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
          EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
 }
 

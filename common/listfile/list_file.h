@@ -9,8 +9,8 @@
 
 namespace listfile {
 
-// A list file's name: the prefix, a number, the extension, as the system's
-// temporary-file call makes it from the prefix.
+// A list file's name: the prefix, one to four hexadecimal digits, the
+// extension, as the system's temporary-file call makes it from the prefix.
 inline constexpr char kHandOffPrefix[] = "ss";
 inline constexpr char kHandOffExtension[] = ".tmp";
 

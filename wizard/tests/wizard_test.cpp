@@ -189,7 +189,7 @@ TEST(StartUpTest, AFileThatIsNoHandOffListIsReadButNotDeleted) {
   fakes::RecordingView view;
   FolderWalk walk{files, {}};
   ItemsList items{files, registry, walk, view};
-  for (const std::string name : {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp"}) {
+  for (const std::string name : {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp", "ssnotes.tmp"}) {
     const std::string document = folder / name;
     std::ofstream(document, std::ios::binary) << "C:\\a.txt\r\n";
     files.AddFile(document, 1);
