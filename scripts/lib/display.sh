@@ -13,3 +13,19 @@ start_private_display() {
     sleep 0.1
   done
 }
+
+# start_private_session BUILD_DIR: a private display for the Wine prefix of
+# BUILD_DIR (the one WINE_ENV_PREFIX selects). On exit every Wine process of
+# that prefix ends and Xvfb is killed.
+start_private_session() {
+  session_build=$1
+  start_private_display
+  trap stop_private_session EXIT
+}
+
+stop_private_session() {
+  "$display_lib_dir/../wine-env" "$session_build" --stop 2>/dev/null || true
+  kill "$xvfb_pid" 2>/dev/null || true
+}
+
+display_lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)

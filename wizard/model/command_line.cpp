@@ -1,7 +1,5 @@
 #include "command_line.h"
 
-#include <algorithm>
-
 #include "list_file.h"
 
 namespace qelwipe {
@@ -19,19 +17,6 @@ std::string ArgumentText(std::string_view commandLine) {
 }
 
 namespace {
-
-bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
-
-// The writers name their list files as GetTempFileName does with prefix "ss":
-// "ss", up to four hexadecimal digits, ".tmp".
-bool IsHandOffName(const std::string& path) {
-  const std::size_t end = path.find_last_of("\\/");
-  const std::string name = LowerAscii(end == std::string::npos ? path : path.substr(end + 1));
-  if (name.size() < 7 || name.size() > 10 || name.compare(0, 2, "ss") != 0 ||
-      name.compare(name.size() - 4, 4, ".tmp") != 0)
-    return false;
-  return std::all_of(name.begin() + 2, name.end() - 4, IsHexDigit);
-}
 
 std::string WithoutTrailingSeparators(std::string folder, char separator) {
   while (!folder.empty() && folder.back() == separator) folder.pop_back();
@@ -53,12 +38,10 @@ void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSyste
   if (argumentText.empty()) return;
   const auto content = files.ReadRegularFile(argumentText);
   if (!content) return;
-  // Each line is one path: one holding a NUL ends there, never splits into a folder and names.
-  for (const auto& line : listfile::ParseLines(*content))
-    items.AddSelection(line.substr(0, line.find('\0')) + '\0' + '\0');
+  for (const auto& path : listfile::ParseLines(*content)) items.AddSelection(path + '\0' + '\0');
   // Only a list a writer made for the hand-off goes; anything else handed to the
   // program (a document dropped on it, a file elsewhere) is the user's own.
-  if (IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);
+  if (listfile::IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);
 }
 
 }  // namespace qelwipe

@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <ctime>
+
+#include "list_file.h"
 
 namespace qelwipe {
 namespace {
@@ -147,8 +148,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::string TemporaryFolder() override {
-    const char* folder = std::getenv("TMPDIR");
-    return folder && *folder ? folder : "/tmp";
+    std::string folder;
+    return listfile::TempFolder(folder) ? folder : std::string();
   }
 };
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "handles.h"
+#include "list_file.h"
 
 namespace qelwipe::win {
 namespace {
@@ -104,9 +105,8 @@ class WinFileSystem final : public FileSystem {
   }
 
   std::string TemporaryFolder() override {
-    char folder[MAX_PATH + 1] = {};
-    const DWORD length = GetTempPathA(sizeof folder, folder);
-    return length == 0 || length >= sizeof folder ? std::string() : std::string(folder, length);
+    std::string folder;
+    return listfile::TempFolder(folder) ? folder : std::string();
   }
 };
 

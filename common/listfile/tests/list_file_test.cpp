@@ -1,5 +1,7 @@
 #include "list_file.h"
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "temp_folder.h"
@@ -41,6 +43,19 @@ TEST(ListFileTest, WhatIsWrittenReadsBackInOrder) {
   EXPECT_EQ(read, paths);
   EXPECT_FALSE(ReadListFile(folder / "missing.tmp", read));
   EXPECT_TRUE(read.empty());
+}
+
+TEST(ListFileTest, TheWriterCreatesAHandOffInTheTempFolderThatReadsBack) {
+  const Paths paths{"C:\\a b.txt", " D:\\dir "};
+  std::string listFile, folder;
+  ASSERT_TRUE(CreateListFile(paths, listFile));
+  ASSERT_TRUE(TempFolder(folder));
+  EXPECT_EQ(listFile.substr(0, listFile.find_last_of("\\/") + 1), folder);
+  EXPECT_TRUE(IsHandOffName(listFile)) << listFile;
+  Paths read;
+  EXPECT_TRUE(ReadListFile(listFile, read));
+  std::remove(listFile.c_str());
+  EXPECT_EQ(read, paths);
 }
 
 }  // namespace

@@ -1,0 +1,102 @@
+#include "list_file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace listfile {
+
+namespace {
+
+bool Write(const std::string& fileName, const std::string& content) {
+  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsHandOffName(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::string_view prefix = kHandOffPrefix, extension = kHandOffExtension;
+  constexpr std::size_t kMostDigits = 4;  // the system's unique number has 16 bits
+  if (name.size() <= prefix.size() + extension.size() || name.size() > prefix.size() + kMostDigits + extension.size()) {
+    return false;
+  }
+  const std::string_view number = name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+  return std::all_of(number.begin(), number.end(), IsHexDigit) &&
+         EqualsIgnoringCase(name.substr(0, prefix.size()), prefix) &&
+         EqualsIgnoringCase(name.substr(name.size() - extension.size()), extension);
+}
+
+std::vector<std::string> ParseLines(std::string_view content) {
+  std::vector<std::string> paths;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    const std::size_t cr = content.find('\r', start);
+    const std::size_t end = cr == std::string_view::npos ? content.size() : cr;
+    // A NUL ends the path: handed on, it would split it like a multi-select into a folder and names.
+    std::string_view line = content.substr(start, end - start);
+    line = line.substr(0, line.find('\0'));
+    if (!line.empty() && line != " ") paths.emplace_back(line);
+    start = end + 1;
+    if (end + 1 < content.size() && content[end + 1] == '\n') ++start;
+  }
+  return paths;
+}
+
+bool FormatLines(const std::vector<std::string>& paths, std::string& content) {
+  content.clear();
+  for (const auto& path : paths) {
+    if (path.find_first_of("\r\n") != std::string::npos) {
+      content.clear();
+      return false;
+    }
+    content += path;
+    content += "\r\n";
+  }
+  return true;
+}
+
+bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths) {
+  paths.clear();
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  paths = ParseLines(content);
+  return true;
+}
+
+bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths) {
+  std::string content;
+  return FormatLines(paths, content) && Write(fileName, content);
+}
+
+bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile) {
+  listFile.clear();
+  std::string content, created;
+  if (!FormatLines(paths, content) || !CreateHandOffFile(created)) return false;
+  // A half-written list would hand over fewer paths than the user chose.
+  if (!Write(created, content)) {
+    std::remove(created.c_str());
+    return false;
+  }
+  listFile = created;
+  return true;
+}
+
+}  // namespace listfile

@@ -1,0 +1,49 @@
+#pragma once
+// The list file that hands paths to the wizard: ANSI text, one full path per
+// line, every line ended by CR LF, created in the temporary folder under a name
+// of its own form. Shared by the wizard and the shell extension, so it depends
+// on nothing but the standard library and, per platform, the system's calls.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace listfile {
+
+// A list file's name: the prefix, one to four hexadecimal digits, the
+// extension, as the system's temporary-file call makes it from the prefix.
+inline constexpr char kHandOffPrefix[] = "ss";
+inline constexpr char kHandOffExtension[] = ".tmp";
+
+// Whether the last component of `path` has a list file's name (in any case).
+// Anything else handed to the wizard is the user's own file.
+bool IsHandOffName(std::string_view path);
+
+// The paths a list file's content carries, in file order. A line ends at CR or
+// CR LF; the last line may lack an ending. Empty lines and lines of exactly one
+// blank carry no path; every other line is taken whole, blanks included, up to
+// a NUL it may hold.
+std::vector<std::string> ParseLines(std::string_view content);
+
+// Each path followed by CR LF. A path holding CR or LF would come back as other
+// paths, so such a list is refused: the result is then false and `content` empty.
+bool FormatLines(const std::vector<std::string>& paths, std::string& content);
+
+// False when the file cannot be opened; `paths` is then empty.
+bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths);
+// Empties or creates the file and writes the paths; false when that fails or a
+// path cannot be written (see FormatLines).
+bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths);
+
+// The writer's side: a new list file in the temporary folder holding `paths`.
+// On success `listFile` is its full path; on failure no file is left behind
+// and `listFile` is empty.
+bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile);
+
+// Per platform (temp_folder_win.cpp, temp_folder_posix.cpp):
+// The user's temporary folder, ending in a separator; false when there is none.
+bool TempFolder(std::string& folder);
+// Creates a new empty file with a list file's name in TempFolder, never
+// opening an existing one; false when none could be made.
+bool CreateHandOffFile(std::string& path);
+
+}  // namespace listfile
