@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "list_file.h"
+
 extern "C" HRESULT WINAPI SHUpdateRecycleBinIcon(void);
 
 namespace qelwipe::win {
@@ -10,8 +12,12 @@ namespace {
 class WinSystemActions final : public SystemActions {
  public:
   void RefreshRecycleBinIcon() override { SHUpdateRecycleBinIcon(); }
-  // Restarting comes with its own work; until then nothing is handed on.
-  void RestartNow(const std::vector<std::string>&) override {}
+  // The files go to the next logon in a list file of the hand-off's own form. The
+  // start-once record and the restart itself come with their own work.
+  void RestartNow(const std::vector<std::string>& files) override {
+    std::string listFile;
+    listfile::CreateListFile(files, listFile);
+  }
   void RestartLater(const std::vector<std::string>&) override {}
 };
 
