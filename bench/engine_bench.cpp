@@ -54,8 +54,9 @@ double Median(std::vector<double> values) {
 
 // One figure: `work` is timed, `prepare` and `finish` around it are not.
 struct Measure {
-  Measure(const char* name, std::function<void()> work, std::function<void()> prepare = [] {},
-          std::function<void()> finish = [] {})
+  Measure(
+      const char* name, std::function<void()> work, std::function<void()> prepare = [] {},
+      std::function<void()> finish = [] {})
       : name(name), work(std::move(work)), prepare(std::move(prepare)), finish(std::move(finish)) {}
   const char* name;
   std::function<void()> work, prepare, finish;
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
   dornix::TilePattern(plain.span(), kGutmann);
   int fd = -1;
   bigMeasures.push_back({"limit", [&] { PlainWrites(fd, plain, options.fileBytes); },
-                          [&] { fd = ::open(big.c_str(), O_WRONLY | O_CLOEXEC); }, [&] { ::close(fd); }});
+                         [&] { fd = ::open(big.c_str(), O_WRONLY | O_CLOEXEC); }, [&] { ::close(fd); }});
   bigMeasures.push_back(enginePass("zero", FillKind::FixedByte, kZero));
   bigMeasures.push_back(enginePass("pattern", FillKind::TiledPattern, kGutmann));
   bigMeasures.push_back(enginePass("pairs", FillKind::RandomPairs, {}));
@@ -196,7 +197,8 @@ int main(int argc, char** argv) {
   for (dornix::FillPath path : dornix::SupportedFillPaths()) {
     dornix::SetFillPath(path);
     constexpr int kBuffers = 2000;
-    std::vector<Measure> fills{{"pairs", [&] {
+    std::vector<Measure> fills{{"pairs",
+                                [&] {
                                   for (int i = 0; i < kBuffers; ++i) dornix::FillRandomPairs(buffer.span());
                                 }},
                                {"letters", [&] {
@@ -223,13 +225,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> shredSmallArgs{"shred", "-u", "-n", "1"};
   shredSmallArgs.insert(shredSmallArgs.end(), names.begin(), names.end());
   std::vector<Measure> smallMeasures{{"small_files",
-                                       [&] {
-                                         for (const auto& name : names)
-                                           if (core.WipeFile(std::u16string(name.begin(), name.end())) != 0)
-                                             Fail("cannot erase " + name);
-                                       },
-                                       makeSmall},
-                                      {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall}};
+                                      [&] {
+                                        for (const auto& name : names)
+                                          if (core.WipeFile(std::u16string(name.begin(), name.end())) != 0)
+                                            Fail("cannot erase " + name);
+                                      },
+                                      makeSmall},
+                                     {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall}};
   RunRounds(smallMeasures, options.runs);
   ::rmdir(smallFolder.c_str());
   PrintRuns(smallMeasures, options.smallFiles, "files/s");

@@ -24,9 +24,9 @@ TempFolder::TempFolder() {
   static std::atomic<unsigned> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = fs::temp_directory_path() /
-                         ("wipetest-" + std::to_string(TEST_PID) + "-" + std::to_string(stamp % 1000000) +
-                          "-" + std::to_string(counter++));
+    fs::path candidate =
+        fs::temp_directory_path() / ("wipetest-" + std::to_string(TEST_PID) + "-" + std::to_string(stamp % 1000000) +
+                                     "-" + std::to_string(counter++));
     if (fs::create_directory(candidate)) {
       path_ = candidate;
       return;

@@ -40,6 +40,8 @@ inline constexpr std::array kNavsoRll{kPairs, Pattern(0xFF, 0xFF, 0xFF, 0xE4), k
 inline constexpr std::array kNavsoMfm{Fixed(0xFF), Pattern(0xFF, 0xFF, 0xFF, 0xFD), kPairs};
 inline constexpr std::array kDod{kLetters, kLetters, kPairs, kLetters, kLetters, kLetters, kPairs};
 inline constexpr std::array kSchneier{kPairs, Fixed(0x00), kPairs, kPairs, kPairs, kPairs, kPairs};
+// The longer pass lists are laid out as the passes run.
+// clang-format off
 inline constexpr std::array kBeyondDod{kLetters, kLetters, kLetters, kLetters, kLetters, kPairs, kLetters,
                                        kLetters, kLetters, kPairs, kLetters, kLetters, kLetters};
 inline constexpr std::array kGutmann{
@@ -51,6 +53,7 @@ inline constexpr std::array kGutmann{
     Pattern(0x92, 0x49, 0x24), Pattern(0x49, 0x24, 0x92), Pattern(0x24, 0x92, 0x49),
     Pattern(0x6D, 0xB6, 0xDB), Pattern(0xB6, 0xDB, 0x6D), Pattern(0xDB, 0x6D, 0xB6),
     kPairs, kPairs, kPairs, kPairs};
+// clang-format on
 }  // namespace passes
 
 // Indexed by WipeMethod 0 to 8.

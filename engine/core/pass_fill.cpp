@@ -93,9 +93,12 @@ bool ProcessorHas(FillPath path) {
   // Also checks that the system saves the wide registers (XGETBV), not only the CPUID bits.
   __builtin_cpu_init();
   switch (path) {
-    case FillPath::Portable: return true;
-    case FillPath::Avx2: return __builtin_cpu_supports("avx2");
-    case FillPath::Avx512Bw: return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    case FillPath::Portable:
+      return true;
+    case FillPath::Avx2:
+      return __builtin_cpu_supports("avx2");
+    case FillPath::Avx512Bw:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
     case FillPath::Avx512Vbmi:
       return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
              __builtin_cpu_supports("avx512vbmi");

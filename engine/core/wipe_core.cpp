@@ -75,7 +75,8 @@ std::string WipeCore::FolderOf(const std::string& path) const {
   return end == std::string::npos ? std::string() : path.substr(0, end + 1);
 }
 
-ErrorCode WipeCore::Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
+ErrorCode WipeCore::Destroy(std::u16string_view fileName,
+                            const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
                             const RoundWriter& writeRound) {
   if (cancel_) return win_error::kCancelled;
   if (rounds_ < 1) return win_error::kInvalidArgument;
@@ -146,8 +147,7 @@ ErrorCode WipeCore::FastWipeFile(std::u16string_view fileName, std::uint8_t s) {
       });
 }
 
-ErrorCode WipeCore::GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2,
-                                      std::uint8_t s3) {
+ErrorCode WipeCore::GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3) {
   const std::array<std::uint8_t, 3> fills{s1, s2, s3};
   return Destroy(
       fileName, [](PassBuffer&, std::uint64_t) {},

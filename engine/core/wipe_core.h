@@ -71,7 +71,7 @@ class WipeCore {
   bool cancel_ = false;
   std::uint64_t sizeForPercent_ = 0;
   ErrorCode writeError_ = 0;  // the first write of this erase that failed
-  bool busy_ = false;  // an erase is running; a nested one from a report is refused
+  bool busy_ = false;         // an erase is running; a nested one from a report is refused
 };
 
 }  // namespace dornix

@@ -122,7 +122,8 @@ class PosixFileAccess final : public FileAccess {
     // Only plain files are erased: chmod would follow a link to its target, and
     // opening a device or a pipe does things of its own.
     if (!S_ISREG(info.st_mode)) return win_error::kAccessDenied;
-    const mode_t writable = (info.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID | S_ISVTX)) | S_IRUSR | S_IWUSR;
+    const mode_t writable =
+        (info.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID | S_ISVTX)) | S_IRUSR | S_IWUSR;
     if (writable != (info.st_mode & 07777) && chmod(path.c_str(), writable) != 0) return ErrorFor(errno, path);
     return 0;
   }

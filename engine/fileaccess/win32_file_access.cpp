@@ -77,8 +77,8 @@ class Win32FileAccess final : public FileAccess {
   }
 
   ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override {
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return static_cast<ErrorCode>(GetLastError());
     file = std::make_unique<Win32OpenFile>(handle);
     return 0;

@@ -37,8 +37,7 @@ std::string SizeText(std::uint64_t bytes) {
   if (bytes <= kSizeUnits[0].bytes) return " " + std::to_string(bytes) + " bytes";
   std::size_t unit = 0;
   while (unit + 1 < kSizeUnits.size() && bytes > kSizeUnits[unit + 1].bytes) ++unit;
-  return TwoDecimals(static_cast<double>(bytes) / static_cast<double>(kSizeUnits[unit].bytes)) +
-         kSizeUnits[unit].name;
+  return TwoDecimals(static_cast<double>(bytes) / static_cast<double>(kSizeUnits[unit].bytes)) + kSizeUnits[unit].name;
 }
 
 std::string TimeText(const LocalTime& t) {

@@ -68,8 +68,8 @@ void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
   const SplitName split = SplitPath(lowerCaseTexts ? LowerAscii(path) : path, files_.Separator());
   // Windows paths name the same item whatever their letter case.
   if (IsListed(path)) {
-    view_.ShowMessage({std::string(texts::kDuplicateBefore) + split.name + texts::kDuplicateAfter,
-                       texts::kAppTitle, MessageButtons::Ok, MessageIcon::Information, false});
+    view_.ShowMessage({std::string(texts::kDuplicateBefore) + split.name + texts::kDuplicateAfter, texts::kAppTitle,
+                       MessageButtons::Ok, MessageIcon::Information, false});
     return;
   }
   const auto attributes = files_.Attributes(path);
@@ -113,9 +113,7 @@ void ItemsList::AddSelection(std::string_view selection) {
     AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]), true);
 }
 
-std::string ItemsList::Get_ItemRealName(int index) const {
-  return items_.at(static_cast<std::size_t>(index - 1)).path;
-}
+std::string ItemsList::Get_ItemRealName(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).path; }
 
 void ItemsList::RemoveItem(int index) {
   if (index < 1 || index > Count()) return;

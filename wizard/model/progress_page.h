@@ -22,7 +22,7 @@ struct RunCounters {
 };
 
 enum class RunOutcome {
-  Undecided,      // the run goes on, or was cancelled
+  Undecided,  // the run goes on, or was cancelled
   AllWiped,
   NotAllErased,   // some files are still on disk, none of them held open
   RestartNeeded,  // some files were held open by another program

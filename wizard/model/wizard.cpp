@@ -133,8 +133,7 @@ void Wizard::DropFiles(const std::vector<std::string>& paths) {
 }
 
 void Wizard::ClearItem(int selected) {
-  if (selected >= 1 && selected <= items_.Count() && !items_.Row(selected)[kName].empty())
-    items_.RemoveItem(selected);
+  if (selected >= 1 && selected <= items_.Count() && !items_.Row(selected)[kName].empty()) items_.RemoveItem(selected);
   EnableNextWhenListed();
   view_.Refresh();
 }

@@ -104,7 +104,8 @@ class PosixFileSystem final : public FileSystem {
       entries.push_back({entry->d_name, Attributes(folder + '/' + entry->d_name)});
     }
     // NTFS lists a folder in name order; doing the same keeps runs reproducible.
-    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(),
+              [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     return entries;
   }
 

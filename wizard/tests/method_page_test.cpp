@@ -38,9 +38,9 @@ TEST(MethodPageTest, SelectionShowsTheHexFieldsItsMethodUsesAndKeepsTheirValues)
 }
 
 TEST(MethodPageTest, CycleCountOfZeroOrLessBecomesThreeAndHalvesGoToEven) {
-  const std::tuple<const char*, int, const char*> cases[] = {
-      {"0", 3, "3"}, {"-2", 3, "3"}, {"abc", 3, "3"}, {"", 3, "3"},
-      {"7", 7, "7"}, {"2.5", 2, "2.5"}, {"3.5", 4, "3.5"}, {"0.4", 0, "0.4"}};
+  const std::tuple<const char*, int, const char*> cases[] = {{"0", 3, "3"},     {"-2", 3, "3"},   {"abc", 3, "3"},
+                                                             {"", 3, "3"},      {"7", 7, "7"},    {"2.5", 2, "2.5"},
+                                                             {"3.5", 4, "3.5"}, {"0.4", 0, "0.4"}};
   for (const auto& [typed, rounds, after] : cases) {
     MethodPage page;
     page.SetCyclesText(typed);

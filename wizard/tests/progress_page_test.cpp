@@ -25,8 +25,8 @@ TEST(ProgressPageTest, StartStateAndEngineEventsUsePlainAndSignPositionForms) {
 
 TEST(ProgressPageTest, TotalsShowDoneOutOfTotalAndTheBarsWholePart) {
   ProgressPage page;
-  RunCounters c{.TotalBytes = 12000, .BytesDone = 3000, .TotalFiles = 12, .FilesDone = 5, .TotalFolders = 2,
-                .FoldersDone = 1};
+  RunCounters c{
+      .TotalBytes = 12000, .BytesDone = 3000, .TotalFiles = 12, .FilesDone = 5, .TotalFolders = 2, .FoldersDone = 1};
   EXPECT_EQ(page.UpdateProgress(c, false), RunOutcome::Undecided);
   EXPECT_EQ(page.lblFiles.text, " 5 Out of  12");
   EXPECT_EQ(page.lblFolders.text, " 1 Out of  2");

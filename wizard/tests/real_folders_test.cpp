@@ -212,7 +212,8 @@ TEST_F(RealFoldersTest, TheFileSystemNeverActsThroughALink) {
 }
 
 TEST_F(RealFoldersTest, AListFileOutsideTheTemporaryFolderStaysAndAFolderOrPipeIsNoList) {
-  std::ofstream(folder / "Outside/ss1A.tmp", std::ios::binary) << folder / "D/a.txt" << "\r\n";
+  std::ofstream(folder / "Outside/ss1A.tmp", std::ios::binary) << folder / "D/a.txt"
+                                                               << "\r\n";
   GetCommandLine(folder / "Outside/ss1A.tmp", wizard.Items(), *files);
   ASSERT_EQ(ListFolder(folder.path() / "Outside"), "keep.txt secret.txt ss1A.tmp");
   fs::create_directory(folder.path() / "ss3.tmp");

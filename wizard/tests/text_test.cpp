@@ -11,9 +11,9 @@ namespace {
 
 TEST(DisplayTextTest, SizeTextHasInclusiveBoundsTiesToEvenAndNoTrailingZeros) {
   const std::pair<std::uint64_t, const char*> cases[] = {
-      {0, " 0 bytes"},          {1024, " 1024 bytes"},   {1025, " 1 KB"},      {1152, " 1.12 KB"},
-      {1408, " 1.38 KB"},       {1536, " 1.5 KB"},       {1048576, " 1024 KB"}, {1572864, " 1.5 MB"},
-      {1073741824, " 1024 MB"}, {2147483648, " 2 GB"},   {5905580032, " 5.5 GB"}};
+      {0, " 0 bytes"},          {1024, " 1024 bytes"}, {1025, " 1 KB"},        {1152, " 1.12 KB"},
+      {1408, " 1.38 KB"},       {1536, " 1.5 KB"},     {1048576, " 1024 KB"},  {1572864, " 1.5 MB"},
+      {1073741824, " 1024 MB"}, {2147483648, " 2 GB"}, {5905580032, " 5.5 GB"}};
   for (const auto& [bytes, text] : cases) EXPECT_EQ(SizeText(bytes), text) << bytes;
 }
 
@@ -33,9 +33,9 @@ TEST(DisplayTextTest, NumberTimeAndAttributeForms) {
 
 TEST(NumberReadingTest, LeadingNumberTakesWhatCanContinueTheNumber) {
   const std::pair<const char*, double> cases[] = {
-      {"3", 3},       {" 1 2\t", 12}, {"2.5x", 2.5}, {"1.2.3", 1.2}, {"abc", 0},   {"", 0},
-      {"-4", -4},     {"+7", 7},      {"1e2", 100},  {"1D2", 100},  {"3e", 3},   {"3e+", 3},
-      {".5", 0.5},    {".", 0},       {"&H1F", 31},  {"&o17", 15},  {"1e999", 0}, {"4\n2", 42}};
+      {"3", 3},    {" 1 2\t", 12}, {"2.5x", 2.5}, {"1.2.3", 1.2}, {"abc", 0},   {"", 0},
+      {"-4", -4},  {"+7", 7},      {"1e2", 100},  {"1D2", 100},   {"3e", 3},    {"3e+", 3},
+      {".5", 0.5}, {".", 0},       {"&H1F", 31},  {"&o17", 15},   {"1e999", 0}, {"4\n2", 42}};
   for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << text;
 }
 
@@ -48,7 +48,7 @@ TEST(NumberReadingTest, RoundsHalvesToEvenWithinThe32BitRange) {
 }
 
 TEST(NumberReadingTest, HexFieldsReadAsHexadecimalWithBadInputAsZero) {
-  const std::pair<const char*, int> cases[] = {{"FF", 255}, {"ff", 255}, {"0", 0}, {"", 0},
+  const std::pair<const char*, int> cases[] = {{"FF", 255}, {"ff", 255}, {"0", 0},    {"", 0},
                                                {"1G", 1},   {"G1", 0},   {"7f", 127}, {" A", 10}};
   for (const auto& [field, value] : cases) EXPECT_EQ(ReadHexByte(field), value) << field;
   EXPECT_EQ(ReadHexByte(std::string(400, 'F')), 0);

@@ -181,7 +181,8 @@ TEST(StartUpTest, AFileThatIsNoHandOffListIsReadButNotDeleted) {
   fakes::RecordingView view;
   FolderWalk walk{files, {}};
   ItemsList items{files, registry, walk, view};
-  for (const std::string name : {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp", "ssh notes.tmp", "ss12345.tmp", "ssnotes.tmp"}) {
+  for (const std::string name :
+       {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp", "ssh notes.tmp", "ss12345.tmp", "ssnotes.tmp"}) {
     const std::string document = "C:\\Temp\\" + name;
     files.AddTextFile(document, "C:\\a.txt\r\n");
     GetCommandLine(document, items, files);

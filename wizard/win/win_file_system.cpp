@@ -92,7 +92,7 @@ class WinFileSystem final : public FileSystem {
   std::optional<std::string> ReadRegularFile(const std::string& path) override {
     // A folder does not open without backup semantics; a pipe or a device is no file.
     const winkit::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
     std::string content;
     char buffer[4096];

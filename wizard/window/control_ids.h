@@ -3,6 +3,8 @@
 // are. Programs that drive the window from outside find the controls by these.
 namespace qelwipe::ids {
 
+// One line of identifiers a page, as the pages hold them.
+// clang-format off
 enum : int {
   // The five page panels: Frame1 + page index.
   Frame1 = 100,
@@ -32,6 +34,7 @@ enum : int {
   // Help menu `HelpMen`.
   Hmenu = 900, CSmenu, UpdateMen, AboutMenu,
 };
+// clang-format on
 
 // The progress timer, and how often it shows the run's totals.
 inline constexpr unsigned Timer1 = 1;

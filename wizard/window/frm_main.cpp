@@ -81,10 +81,10 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
                           frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
   if (!form_) return false;
   for (int page = 0; page < kPageCount; ++page) {
-    panels_[page] = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_CLIPSIBLINGS,
-                                    Twips(kFrameLeft), Twips(kFrameTop), Twips(kFrameWidth), Twips(kFrameHeight),
-                                    form_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::Frame1 + page)),
-                                    instance_, nullptr);
+    panels_[page] =
+        CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_CLIPSIBLINGS, Twips(kFrameLeft),
+                        Twips(kFrameTop), Twips(kFrameWidth), Twips(kFrameHeight), form_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::Frame1 + page)), instance_, nullptr);
     if (!panels_[page]) return false;
   }
   CreateControls();
@@ -158,17 +158,17 @@ void FrmMain::CreateFonts() {
 void FrmMain::CreateControls() {
   for (const ControlLayout& layout : kControls) {
     const HWND parent = layout.page == kOnForm ? form_ : panels_[layout.page];
-    const HWND control = CreateWindowExA(IsSunken(layout.className) ? WS_EX_CLIENTEDGE : 0, layout.className, layout.text,
-                                         IsSunken(layout.className) ? layout.style & ~WS_BORDER : layout.style,
-                                         Twips(layout.left), Twips(layout.top), Twips(layout.width), Twips(layout.height),
-                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_,
-                                         nullptr);
+    const HWND control =
+        CreateWindowExA(IsSunken(layout.className) ? WS_EX_CLIENTEDGE : 0, layout.className, layout.text,
+                        IsSunken(layout.className) ? layout.style & ~WS_BORDER : layout.style, Twips(layout.left),
+                        Twips(layout.top), Twips(layout.width), Twips(layout.height), parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
     if (!control) continue;
     controls_[layout.id] = control;
     shownTexts_[layout.id] = layout.text;
     const HFONT font = layout.font == Font::Title  ? titleFont_.get()
                        : layout.font == Font::Bold ? boldFont_.get()
-                                                 : normalFont_.get();
+                                                   : normalFont_.get();
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (const int field : kHexFields)
@@ -249,8 +249,7 @@ LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK FrmMain::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR self) {
+LRESULT CALLBACK FrmMain::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
   if (message == WM_DROPFILES) {
     // Nothing may unwind through the system's code.
     comkit::Guarded([&] {
@@ -331,8 +330,7 @@ void FrmMain::OnCommand(int id, int code) {
       break;
     case ids::Combo1:
       if (code == CBN_SELCHANGE)
-        wizard_->Methods().Combo1_Click(
-            static_cast<int>(SendMessageA(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
+        wizard_->Methods().Combo1_Click(static_cast<int>(SendMessageA(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
       break;
     case ids::Text1:
       if (code == EN_CHANGE && !settingText_) {
@@ -443,8 +441,8 @@ void FrmMain::AddFolder() {
 }
 
 int FrmMain::SelectedRow() const {
-  return static_cast<int>(SendMessageA(Control(ids::lvSelecteds), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
-                                       LVNI_SELECTED)) +
+  return static_cast<int>(
+             SendMessageA(Control(ids::lvSelecteds), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) +
          1;
 }
 

@@ -76,7 +76,7 @@ class FrmMain final : public WizardView {
   std::unique_ptr<EraseEngine> engine_;
   std::unique_ptr<Wizard> wizard_;
 
-  HWND form_ = nullptr;  // owned by the system once created; gone after WM_DESTROY
+  HWND form_ = nullptr;                    // owned by the system once created; gone after WM_DESTROY
   std::array<HWND, kPageCount> panels_{};  // Frame1
   std::map<int, HWND> controls_;
   std::map<int, std::string> shownTexts_;

@@ -48,8 +48,7 @@ inline constexpr ControlLayout kControls[] = {
     {ids::btnQuit, kOnForm, WC_BUTTONA, "Cancel", kButton, 6345, 5310, 1335, 375},
 
     // 0: Welcome.
-    {ids::Label23, 0, WC_STATICA, "Welcome to the Qel Tarnwick Wizard", kLabel, 240, 240, 7080, 495,
-     Font::Title},
+    {ids::Label23, 0, WC_STATICA, "Welcome to the Qel Tarnwick Wizard", kLabel, 240, 240, 7080, 495, Font::Title},
     {ids::Label2, 0, WC_STATICA,
      "This wizard will guide you through the process to permanently erase selected files and folders from your "
      "computer\x92s hard drive. ",
@@ -84,12 +83,11 @@ inline constexpr ControlLayout kControls[] = {
 
     // 2: Erase method and options.
     {ids::Label6, 2, WC_STATICA, "Items....................", kLabel, 240, 240, 7080, 375, Font::Bold},
-    {ids::Combo1, 2, WC_COMBOBOXA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-     240, 720, 4815, 3000},
+    {ids::Combo1, 2, WC_COMBOBOXA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 240, 720,
+     4815, 3000},
     {ids::Label5, 2, WC_STATICA, "Number of cycles:", kLabel, 240, 1230, 1380, 285},
     {ids::Text1, 2, WC_EDITA, "3", kField, 1680, 1200, 840, 315},
-    {ids::UpDown1, 2, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 2520,
-     1200, 255, 315},
+    {ids::UpDown1, 2, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 2520, 1200, 255, 315},
     {ids::Label14, 2, WC_STATICA, "Hex Value 1:", kLabel, 240, 1590, 1380, 285},
     {ids::Text2, 2, WC_EDITA, "FF", kField, 1680, 1560, 495, 315},
     {ids::Label15, 2, WC_STATICA, "Hex Value 2:", kLabel, 240, 1950, 1380, 285},
@@ -125,8 +123,7 @@ inline constexpr ControlLayout kControls[] = {
     {ids::Label22, 4, WC_STATICA, "you have successfully erased all items", kLabel, 240, 960, 7080, 735},
     {ids::Label29, 4, WC_STATICA, "Thank you for choosing", kLabel, 240, 2040, 7080, 285},
     {ids::Label30, 4, WC_STATICA, "Qel Tarnwick Professional ", kLabel, 240, 2400, 7080, 375, Font::Bold},
-    {ids::Label28, 4, WC_STATICA, "Click here to erase more items", kLabel | SS_NOTIFY, 240, 3480, 3000,
-     285},
+    {ids::Label28, 4, WC_STATICA, "Click here to erase more items", kLabel | SS_NOTIFY, 240, 3480, 3000, 285},
 };
 
 constexpr const ControlLayout& LayoutOf(int id) {
@@ -142,16 +139,16 @@ struct MenuEntry {
 
 // `menu`, the list page's add menu.
 inline constexpr MenuEntry kAddMenu[] = {{ids::FileM, "&File..."},
-                                        {ids::FolderM, "F&older..."},
-                                        {0, ""},
-                                        {ids::mnurecentmru, "Recently Used Files"},
-                                        {ids::mnurecyclebin, "&Recycle Bin Contents..."}};
+                                         {ids::FolderM, "F&older..."},
+                                         {0, ""},
+                                         {ids::mnurecentmru, "Recently Used Files"},
+                                         {ids::mnurecyclebin, "&Recycle Bin Contents..."}};
 
 // `HelpMen`; the separator is SP2Menu.
 inline constexpr MenuEntry kHelpMenu[] = {{ids::Hmenu, "Help Topics"},
-                                         {ids::CSmenu, "Online customer support"},
-                                         {0, ""},
-                                         {ids::UpdateMen, "Check for updates"},
-                                         {ids::AboutMenu, "About"}};
+                                          {ids::CSmenu, "Online customer support"},
+                                          {0, ""},
+                                          {ids::UpdateMen, "Check for updates"},
+                                          {ids::AboutMenu, "About"}};
 
 }  // namespace qelwipe::win

@@ -52,9 +52,8 @@ class ProgressSink final : public comkit::ComObject<IDispatch> {
 
  private:
   HRESULT FindInterface(REFIID iid, void** out) override {
-    static const QITAB table[] = {QITABENT(ProgressSink, IDispatch),
-                                  {&DIID__IWipeEvents, OFFSETOFCLASS(IDispatch, ProgressSink)},
-                                  {}};
+    static const QITAB table[] = {
+        QITABENT(ProgressSink, IDispatch), {&DIID__IWipeEvents, OFFSETOFCLASS(IDispatch, ProgressSink)}, {}};
     return QISearch(this, table, iid, out);
   }
 
@@ -68,8 +67,7 @@ class WipeClient final : public EraseEngine {
     if (!sink) return;
     sink_ = ComPtr<ProgressSink>(sink);
     ComPtr<IConnectionPointContainer> container;
-    if (FAILED(wipe_.As(container)) ||
-        FAILED(container->FindConnectionPoint(DIID__IWipeEvents, point_.put())) ||
+    if (FAILED(wipe_.As(container)) || FAILED(container->FindConnectionPoint(DIID__IWipeEvents, point_.put())) ||
         FAILED(point_->Advise(static_cast<IDispatch*>(sink_.get()), &cookie_)))
       point_.reset();
   }
@@ -98,9 +96,8 @@ class WipeClient final : public EraseEngine {
   }
   EraseResult GovermentWipeFile(const std::string& path, std::uint8_t fill1, std::uint8_t fill2,
                                 std::uint8_t fill3) override {
-    return Result(path, [&](BSTR name, int* result) {
-      return wipe_->GovermentWipeFile(name, fill1, fill2, fill3, result);
-    });
+    return Result(path,
+                  [&](BSTR name, int* result) { return wipe_->GovermentWipeFile(name, fill1, fill2, fill3, result); });
   }
   void CancelWipe() override { wipe_->CancelWipe(); }
 

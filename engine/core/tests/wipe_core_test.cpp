@@ -23,7 +23,10 @@ class WipeCoreTest : public ::testing::Test {
   RecordingFileAccess files;
   std::vector<Report> reports;
   std::uint32_t now = 1700000000;
-  WipeCore core{files, [this](std::int32_t r, std::int32_t p, std::int32_t pc) { reports.push_back({r, p, pc}); },
+  WipeCore core{files,
+                [this](std::int32_t r, std::int32_t p, std::int32_t pc) {
+                  reports.push_back({r, p, pc});
+                },
                 [this] { return now; }};
 
   void SetUp() override { core.SetWipeRounds(1); }
@@ -72,8 +75,7 @@ TEST_P(PassShapeTest, WritesWholeChunksFromTheBufferStartAndReportsRoundedUpPerc
 
 INSTANTIATE_TEST_SUITE_P(
     FileSizes, PassShapeTest,
-    ::testing::Values(SizeCase{0, {}, {0, 100}}, SizeCase{1, {1}, {0, 0, 100}},
-                      SizeCase{256000, {256000}, {0, 0, 100}},
+    ::testing::Values(SizeCase{0, {}, {0, 100}}, SizeCase{1, {1}, {0, 0, 100}}, SizeCase{256000, {256000}, {0, 0, 100}},
                       SizeCase{256001, {256000, 1}, {0, 0, 100, 100}},
                       SizeCase{1000000, {256000, 256000, 256000, 232000}, {0, 0, 26, 52, 77, 100}}),
     [](const auto& info) { return "Bytes" + std::to_string(info.param.size); });
@@ -126,8 +128,8 @@ TEST_F(WipeCoreTest, AFailingWriteLeavesTheFileInPlaceAndReturnsItsCode) {
   files.writeError = win_error::kDiskFull;
   core.SetWipeRounds(2);
   EXPECT_EQ(core.FastWipeFile(kPath16, 0x5A), win_error::kDiskFull);
-  EXPECT_EQ(files.SequenceCalls(), (std::vector<std::string>{"clear C:\\data\\secret.doc", "open C:\\data\\secret.doc",
-                                                             "times", "close"}));
+  EXPECT_EQ(files.SequenceCalls(),
+            (std::vector<std::string>{"clear C:\\data\\secret.doc", "open C:\\data\\secret.doc", "times", "close"}));
   ASSERT_EQ(files.files[kPath].size(), 600000u);
   EXPECT_EQ(files.files[kPath][256000], 0xC3);
   EXPECT_EQ(files.WriteSizes(), (std::vector<std::uint32_t>{256000}));
@@ -181,7 +183,8 @@ TEST_F(WipeCoreTest, ThreeBytePatternsRestartAtEveryBufferBoundaryFourBytePatter
   files.AddFile(kPath, 256010);
   ASSERT_EQ(core.WipeFile(kPath16), 0);
   const auto second = PassContents().at(1);
-  for (std::size_t offset : {0u, 3u, 255999u, 256003u, 256007u}) EXPECT_EQ(second[offset], offset % 4 == 3 ? 0xFD : 0xFF);
+  for (std::size_t offset : {0u, 3u, 255999u, 256003u, 256007u})
+    EXPECT_EQ(second[offset], offset % 4 == 3 ? 0xFD : 0xFF);
 }
 
 TEST_F(WipeCoreTest, RandomLettersAreOnlyAsciiLettersAndRandomPairsHaveSmallOddBytes) {
@@ -190,9 +193,8 @@ TEST_F(WipeCoreTest, RandomLettersAreOnlyAsciiLettersAndRandomPairsHaveSmallOddB
   ASSERT_EQ(core.WipeFile(kPath16), 0);
   const auto passes = PassContents();
   ASSERT_EQ(passes.size(), 2u);
-  EXPECT_TRUE(std::all_of(passes[0].begin(), passes[0].end(), [](std::uint8_t b) {
-    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
-  }));
+  EXPECT_TRUE(std::all_of(passes[0].begin(), passes[0].end(),
+                          [](std::uint8_t b) { return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z'); }));
   EXPECT_TRUE(std::all_of(passes[1].begin(), passes[1].end(), [](std::uint8_t b) { return b == 0; }));
 
   files.writes.clear();
@@ -340,8 +342,8 @@ TEST_F(WipeCoreTest, FastWipeFileWritesTheCallersByteOncePerRound) {
   core.SetWipeMethod(8);  // ignored by FastWipeFile
   files.AddFile(kPath, 600000);
   ASSERT_EQ(core.FastWipeFile(kPath16, 0x5A), 0);
-  EXPECT_EQ(files.WriteSizes(), (std::vector<std::uint32_t>{256000, 256000, 88000, 256000, 256000, 88000, 256000,
-                                                            256000, 88000}));
+  EXPECT_EQ(files.WriteSizes(),
+            (std::vector<std::uint32_t>{256000, 256000, 88000, 256000, 256000, 88000, 256000, 256000, 88000}));
   for (const auto& write : files.writes)
     EXPECT_TRUE(std::all_of(write.bytes.begin(), write.bytes.end(), [](std::uint8_t b) { return b == 0x5A; }));
   EXPECT_EQ(PassesReported(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 1}, {3, 1}}));
@@ -407,8 +409,7 @@ TEST_F(WipeCoreTest, AnEraseStartedFromInsideAReportIsRefused) {
 TEST(PassFillTest, TilingRepeatsThePatternOverTheWholeBuffer) {
   PassBuffer buffer;
   ASSERT_TRUE(buffer.valid());
-  for (const std::vector<std::uint8_t>& pattern :
-       {std::vector<std::uint8_t>{7}, {1, 2, 3}, {0xFF, 0xFF, 0xFF, 0xE4}}) {
+  for (const std::vector<std::uint8_t>& pattern : {std::vector<std::uint8_t>{7}, {1, 2, 3}, {0xFF, 0xFF, 0xFF, 0xE4}}) {
     TilePattern(buffer.span(), pattern);
     for (std::size_t i = 0; i < kPassBufferSize; ++i)
       ASSERT_EQ(buffer.data()[i], pattern[i % pattern.size()]) << "offset " << i;
@@ -419,7 +420,8 @@ TEST(PassFillTest, LetterTableHoldsWToZFourTimesAndEveryOtherLetterFiveTimes) {
   std::map<char, int> counts;
   for (std::uint8_t letter : Letters()) ++counts[static_cast<char>(letter)];
   ASSERT_EQ(counts.size(), 52u);
-  for (const auto& [letter, count] : counts) EXPECT_EQ(count, std::string("WXYZ").find(letter) != std::string::npos ? 4 : 5) << letter;
+  for (const auto& [letter, count] : counts)
+    EXPECT_EQ(count, std::string("WXYZ").find(letter) != std::string::npos ? 4 : 5) << letter;
   EXPECT_EQ(Letters()[0], 'a');
   EXPECT_EQ(Letters()[255], 'V');
 }

@@ -1,14 +1,14 @@
 // The wizard's Windows file system and registry over real files of the prefix.
 #include "win_file_system.h"
 
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "handles.h"
 #include "erase_run.h"
+#include "handles.h"
 #include "items_list.h"
 #include "temp_folder.h"
 
@@ -128,8 +128,7 @@ TEST_F(WinFileSystemTest, NamesTheAnsiListingCannotGiveBackStayAndAreReported) {
   WriteFile(folder / "D\\a.txt", 10);
   WriteFile(folder / "z", 20, 'z');
   const std::wstring inside = (folder.path() / "D").wstring() + L"\\";
-  for (const wchar_t* name : {L"\uFF0E\uFF0E\uFF3Cz", L"b\u4E2D.txt"})
-    WriteFile(inside + name, 30);
+  for (const wchar_t* name : {L"\uFF0E\uFF0E\uFF3Cz", L"b\u4E2D.txt"}) WriteFile(inside + name, 30);
   RecordingEngine engine;
   FolderWalk walk{*files, {}};
   MethodPage methods;

@@ -129,7 +129,8 @@ TEST_F(FrmMainTest, WelcomePageCountsTheItemsOfTheHandOffList) {
   char temporary[MAX_PATH + 1] = {}, list[MAX_PATH] = {};
   ASSERT_NE(GetTempPathA(sizeof temporary, temporary), 0u);
   ASSERT_NE(GetTempFileNameA(temporary, "ss", 0, list), 0u);
-  std::ofstream(list, std::ios::binary) << File("a.txt", 1) << "\r\n" << File("b.txt", 2) << "\r\n"
+  std::ofstream(list, std::ios::binary) << File("a.txt", 1) << "\r\n"
+                                        << File("b.txt", 2) << "\r\n"
                                         << File("c.txt", 3) << "\r\n";
   WizardProcess wizard(list);
   ASSERT_TRUE(wizard.Started());

@@ -81,8 +81,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 }
 
 // A visible top-level window of the process, once one shows.
-HWND WaitForWindow(DWORD processId, const char* className, const std::string* title,
-                   std::chrono::milliseconds timeout, const std::function<bool()>& giveUp = [] { return false; }) {
+HWND WaitForWindow(
+    DWORD processId, const char* className, const std::string* title, std::chrono::milliseconds timeout,
+    const std::function<bool()>& giveUp = [] { return false; }) {
   WindowSearch search{processId, className, title};
   WaitFor(
       [&] {
@@ -189,9 +190,7 @@ std::string Dialog::Text() const {
   return WindowText(GetDlgItem(window, 0xFFFF));
 }
 
-bool Dialog::IsDefault(int id) const {
-  return (GetWindowLongA(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-}
+bool Dialog::IsDefault(int id) const { return (GetWindowLongA(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
 
 void Dialog::Press(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
 
@@ -223,8 +222,7 @@ WizardProcess::WizardProcess(const std::string& arguments) {
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process_))
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
     return;
   form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
 }
