@@ -105,6 +105,12 @@ void EraseRun::EraseFolder(const std::string& path) {
     if (!files_.RemoveFolder(path) && files_.Attributes(path)) counters_.NotErased += 1;
     return;
   }
+  // Held while its entries go, so that no one can put a link to another folder in its place.
+  auto hold = files_.HoldFolder(path);
+  if (!hold) {
+    if (files_.Attributes(path)) counters_.NotErased += 1;
+    return;
+  }
   const std::uint64_t leftBefore = LeftSoFar();
   std::vector<std::string> subFolders;
   for (const auto& entry : files_.ListFolder(path)) {
@@ -127,6 +133,7 @@ void EraseRun::EraseFolder(const std::string& path) {
     counters_.FoldersDone += 1;
   }
   Pump();
+  hold.reset();
   files_.ClearAttributes(path);
   if (files_.RemoveFolder(path) || LeftSoFar() != leftBefore) return;
   // Kept for no reason already counted: entries it still has could not be reached, or
