@@ -68,8 +68,8 @@ EraseResult EraseRun::CallEngine(const std::string& path) {
 }
 
 bool EraseRun::VanishedBeforeItsTurn(EraseResult result, const std::string& path) {
-  // Only "not found" with nothing there: a name the system cannot take (an ANSI
-  // listing gives "?" for what the code page lacks) finds nothing either, yet the file stays.
+  // Only "not found" with nothing there: a name the system cannot take finds nothing
+  // either, yet the file stays.
   return (result == win_error::kFileNotFound || result == win_error::kPathNotFound) && !files_.Attributes(path);
 }
 

@@ -69,11 +69,27 @@ EntryTimes ToTimes(const FILETIME& created, const FILETIME& accessed, const FILE
 
 bool IsDot(std::wstring_view name) { return name == L"." || name == L".."; }
 
+std::optional<std::wstring> FinalPath(HANDLE entry) {
+  constexpr DWORD kLongestPath = 32768;
+  std::wstring path(kLongestPath, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(entry, path.data(), kLongestPath, 0);
+  if (length == 0 || length >= kLongestPath) return std::nullopt;
+  path.resize(length);
+  return path;
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
 // Every folder from the root down to the path's parent (and the path itself when
 // `withLast`), each checked to be a folder and no link, and held open without delete
 // sharing: none of them can be renamed or replaced while the chain is held, so the
 // path leads where it led when it was checked. Listing counts as reading for sharing,
-// which an open for attributes alone would not.
+// which an open for attributes alone would not. Each handle's final path must be its
+// parent's and its own name: a link that the system followed anyway (some systems
+// never show a link as such) ends elsewhere.
 class FolderChain final : public FolderHold {
  public:
   static std::unique_ptr<FolderChain> Hold(const std::wstring& path, bool withLast) {
@@ -88,37 +104,53 @@ class FolderChain final : public FolderHold {
     } else {
       return nullptr;  // not a full path, or a device
     }
-    std::vector<std::wstring> folders{path.substr(0, rootEnd)};
+    auto chain = std::make_unique<FolderChain>();
+    if (!chain->Add(path.substr(0, rootEnd), {})) return nullptr;
     for (std::size_t start = rootEnd; start < path.size();) {
       const std::size_t next = path.find(L'\\', start);
-      const std::wstring_view component = std::wstring_view(path).substr(start, next - start);
-      if (component.empty() || IsDot(component)) return nullptr;
-      if (next == std::wstring::npos) {
-        if (withLast) folders.push_back(path);
+      const std::wstring_view name = std::wstring_view(path).substr(start, next - start);
+      if (name.empty() || IsDot(name)) return nullptr;
+      if (next == std::wstring::npos && !withLast) {
+        chain->last_ = name;
         break;
       }
-      folders.push_back(path.substr(0, next));
-      start = next + 1;
+      if (!chain->Add(path.substr(0, next), name)) return nullptr;
+      start = next == std::wstring::npos ? path.size() : next + 1;
     }
-    auto chain = std::make_unique<FolderChain>();
-    for (const auto& folder : folders)
-      if (!chain->Add(folder)) return nullptr;
     return chain;
   }
 
+  // Whether the handle opened the path's last component itself, in the innermost held folder.
+  bool Opened(HANDLE entry) { return !last_.empty() && Ends(entry, last_); }
+
  private:
-  bool Add(const std::wstring& folder) {
+  bool Add(const std::wstring& folder, std::wstring_view name) {
     winkit::UniqueFile opened = OpenEntry(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE);
     const auto info = opened ? TagInfo(opened.get()) : std::nullopt;
     if (!info || !(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        IsLinkTag(info->FileAttributes, info->ReparseTag))
+        IsLinkTag(info->FileAttributes, info->ReparseTag) || !Ends(opened.get(), folders_.empty() ? L"" : name))
       return false;
     folders_.push_back(std::move(opened));
     return true;
   }
 
+  // Whether the handle's final path is the innermost held folder's and `name` (any for
+  // the root), and remembers it. Where the system gives no final path (some do not for
+  // long paths) the link tags alone decide there.
+  bool Ends(HANDLE entry, std::wstring_view name) {
+    auto final = FinalPath(entry);
+    if (final && final_ && !name.empty()) {
+      const std::wstring expected = *final_ + (final_->ends_with(L'\\') ? L"" : L"\\") + std::wstring(name);
+      if (!SameIgnoringCase(*final, expected)) return false;
+    }
+    final_ = std::move(final);
+    return true;
+  }
+
   std::vector<winkit::UniqueFile> folders_;
+  std::optional<std::wstring> final_;  // of the innermost held folder
+  std::wstring last_;                  // the name below it, when it is not held
 };
 
 // Deletes the entry the path names by its handle, once the handle shows what `wanted`
@@ -131,7 +163,7 @@ bool DeleteVerified(const std::string& path, Accept wanted) {
   const winkit::UniqueFile entry =
       OpenEntry(*system, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
-  if (!info || !wanted(*info)) return false;
+  if (!info || !wanted(*info) || !chain->Opened(entry.get())) return false;
   FILE_DISPOSITION_INFO disposition{TRUE};
   return SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
 }
@@ -205,6 +237,11 @@ class WinFileSystem final : public FileSystem {
                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
     if (!info || IsLinkTag(info->FileAttributes, info->ReparseTag)) return;
+    // The engine refuses a file with other names; it stays exactly as it was.
+    BY_HANDLE_FILE_INFORMATION whole{};
+    if (!(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (!GetFileInformationByHandle(entry.get(), &whole) || whole.nNumberOfLinks != 1))
+      return;
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);

@@ -164,6 +164,15 @@ TEST_F(WinFileSystemTest, AHeldFolderCannotBeRenamed) {
   EXPECT_TRUE(MoveFileW(from.c_str(), to.c_str()));
 }
 
+TEST_F(WinFileSystemTest, AFileWithAnotherNameKeepsItsAttributes) {
+  WriteFile(folder / "a.txt", 5);
+  const std::wstring name = (folder.path() / "a.txt").wstring(), other = (folder.path() / "b.txt").wstring();
+  ASSERT_TRUE(CreateHardLinkW(other.c_str(), name.c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  files->ClearAttributes(folder / "a.txt");
+  EXPECT_TRUE(files->Attributes(folder / "a.txt")->hidden);
+}
+
 TEST_F(WinFileSystemTest, LetterCaseIsFoldedBeyondAsciiForDuplicates) {
   EXPECT_EQ(files->FoldCase("C:\\\xC3\x84\xD0\x96.TXT"), "c:\\\xC3\xA4\xD0\xB6.txt");  // "ÄЖ"
 }
