@@ -1,7 +1,7 @@
 #include "list_file.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -9,8 +9,13 @@ namespace listfile {
 
 namespace {
 
+// On Windows a narrow file name would be taken as ANSI.
+std::filesystem::path FromUtf8(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 bool Write(const std::string& fileName, const std::string& content) {
-  std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+  std::ofstream out(FromUtf8(fileName), std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
   out.close();
   return static_cast<bool>(out);
@@ -59,8 +64,17 @@ std::vector<std::string> ParseLines(std::string_view content) {
   return paths;
 }
 
+std::vector<std::string> ReadPaths(std::string_view content) {
+  const std::string_view mark = kByteOrderMark;
+  if (content.starts_with(mark)) return ParseLines(content.substr(mark.size()));
+  std::vector<std::string> paths;
+  for (const auto& line : ParseLines(content))
+    if (auto converted = AnsiToUtf8(line)) paths.push_back(std::move(*converted));
+  return paths;
+}
+
 bool FormatLines(const std::vector<std::string>& paths, std::string& content) {
-  content.clear();
+  content = kByteOrderMark;
   for (const auto& path : paths) {
     if (path.find_first_of("\r\n") != std::string::npos) {
       content.clear();
@@ -74,10 +88,10 @@ bool FormatLines(const std::vector<std::string>& paths, std::string& content) {
 
 bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths) {
   paths.clear();
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(FromUtf8(fileName), std::ios::binary);
   if (!in) return false;
   const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  paths = ParseLines(content);
+  paths = ReadPaths(content);
   return true;
 }
 
@@ -92,7 +106,8 @@ bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile
   if (!FormatLines(paths, content) || !CreateHandOffFile(created)) return false;
   // A half-written list would hand over fewer paths than the user chose.
   if (!Write(created, content)) {
-    std::remove(created.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(FromUtf8(created), ignored);
     return false;
   }
   listFile = created;

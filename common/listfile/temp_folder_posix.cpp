@@ -10,6 +10,8 @@
 
 namespace listfile {
 
+std::optional<std::string> AnsiToUtf8(std::string_view line) { return std::string(line); }
+
 bool TempFolder(std::string& folder) {
   const char* tmpdir = std::getenv("TMPDIR");
   folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : "/tmp";

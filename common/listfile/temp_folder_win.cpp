@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "list_file.h"
+#include "text.h"
 
 namespace listfile {
 
@@ -10,23 +11,37 @@ constexpr DWORD kBufferChars = 1000;
 
 }  // namespace
 
+std::optional<std::string> AnsiToUtf8(std::string_view line) {
+  const auto wide = winkit::AnsiToWide(line);
+  return wide ? winkit::WideToUtf8(*wide) : std::nullopt;
+}
+
 bool TempFolder(std::string& folder) {
   folder.clear();
-  char buffer[kBufferChars];
-  const DWORD length = GetTempPathA(kBufferChars, buffer);
+  wchar_t buffer[kBufferChars];
+  const DWORD length = GetTempPathW(kBufferChars, buffer);
   if (length == 0 || length >= kBufferChars) return false;
-  folder.assign(buffer, length);
+  auto converted = winkit::WideToUtf8(std::wstring_view(buffer, length));
+  if (!converted) return false;
+  folder = std::move(*converted);
   return true;
 }
 
 bool CreateHandOffFile(std::string& path) {
   path.clear();
-  std::string folder;
-  if (!TempFolder(folder)) return false;
-  char buffer[kBufferChars];
+  wchar_t folder[kBufferChars];
+  const DWORD length = GetTempPathW(kBufferChars, folder);
+  if (length == 0 || length >= kBufferChars) return false;
+  const std::wstring prefix(kHandOffPrefix, kHandOffPrefix + sizeof kHandOffPrefix - 1);
+  wchar_t buffer[kBufferChars + MAX_PATH];
   // Unique number 0: the system picks a free name and creates the file.
-  if (GetTempFileNameA(folder.c_str(), kHandOffPrefix, 0, buffer) == 0) return false;
-  path = buffer;
+  if (GetTempFileNameW(folder, prefix.c_str(), 0, buffer) == 0) return false;
+  auto converted = winkit::WideToUtf8(buffer);
+  if (!converted) {
+    DeleteFileW(buffer);
+    return false;
+  }
+  path = std::move(*converted);
   return true;
 }
 

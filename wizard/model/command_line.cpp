@@ -28,8 +28,8 @@ bool InTemporaryFolder(const std::string& path, FileSystem& files) {
   const std::string temporary = files.TemporaryFolder();
   const std::size_t end = path.rfind(files.Separator());
   if (temporary.empty() || end == std::string::npos) return false;
-  return LowerAscii(WithoutTrailingSeparators(path.substr(0, end), files.Separator())) ==
-         LowerAscii(WithoutTrailingSeparators(temporary, files.Separator()));
+  return files.FoldCase(WithoutTrailingSeparators(path.substr(0, end), files.Separator())) ==
+         files.FoldCase(WithoutTrailingSeparators(temporary, files.Separator()));
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSyste
   if (argumentText.empty()) return;
   const auto content = files.ReadRegularFile(argumentText);
   if (!content) return;
-  for (const auto& path : listfile::ParseLines(*content)) items.AddSelection(path + '\0' + '\0');
+  for (const auto& path : listfile::ReadPaths(*content)) items.AddSelection(path + '\0' + '\0');
   // Only a list a writer made for the hand-off goes; anything else handed to the
   // program (a document dropped on it, a file elsewhere) is the user's own.
   if (listfile::IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);

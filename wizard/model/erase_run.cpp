@@ -68,8 +68,8 @@ EraseResult EraseRun::CallEngine(const std::string& path) {
 }
 
 bool EraseRun::VanishedBeforeItsTurn(EraseResult result, const std::string& path) {
-  // Only "not found" with nothing there: a name the system cannot take (an ANSI
-  // listing gives "?" for what the code page lacks) finds nothing either, yet the file stays.
+  // Only "not found" with nothing there: a name the system cannot take finds nothing
+  // either, yet the file stays.
   return (result == win_error::kFileNotFound || result == win_error::kPathNotFound) && !files_.Attributes(path);
 }
 
@@ -105,6 +105,12 @@ void EraseRun::EraseFolder(const std::string& path) {
     if (!files_.RemoveFolder(path) && files_.Attributes(path)) counters_.NotErased += 1;
     return;
   }
+  // Held while its entries go, so that no one can put a link to another folder in its place.
+  auto hold = files_.HoldFolder(path);
+  if (!hold) {
+    if (files_.Attributes(path)) counters_.NotErased += 1;
+    return;
+  }
   const std::uint64_t leftBefore = LeftSoFar();
   std::vector<std::string> subFolders;
   for (const auto& entry : files_.ListFolder(path)) {
@@ -127,6 +133,7 @@ void EraseRun::EraseFolder(const std::string& path) {
     counters_.FoldersDone += 1;
   }
   Pump();
+  hold.reset();
   files_.ClearAttributes(path);
   if (files_.RemoveFolder(path) || LeftSoFar() != leftBefore) return;
   // Kept for no reason already counted: entries it still has could not be reached, or

@@ -1,7 +1,8 @@
 #pragma once
 // The wizard's only way to the file system: walks, details and removals.
-// Paths are narrow strings in the system's code page; no call follows a link.
+// Paths and names are UTF-8; no call follows a link.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +15,8 @@ struct FileAttributes {
   bool system = false;
   bool archive = false;
   bool directory = false;
-  // A junction or symbolic link: never entered, never overwritten, removed as itself.
+  // A junction, symbolic link or mount point (a name standing for another entry): never
+  // entered, never overwritten, removed as itself. Other reparse points are plain entries.
   bool link = false;
 };
 
@@ -31,6 +33,13 @@ struct FolderEntry {
   std::string name;
   // Empty when the entry's attributes could not be read.
   std::optional<FileAttributes> attributes;
+};
+
+// Keeps a folder, and every folder above it, from being renamed, replaced or removed
+// until it goes, so that a path below it names what it named when the hold was taken.
+class FolderHold {
+ public:
+  virtual ~FolderHold() = default;
 };
 
 class FileSystem {
@@ -59,6 +68,11 @@ class FileSystem {
   virtual std::optional<std::string> ReadRegularFile(const std::string& path) = 0;
   // The user's folder for temporary files, as the system gives it.
   virtual std::string TemporaryFolder() = 0;
+  // The text in lower case as the system folds names; comparing folded names ignores case.
+  virtual std::string FoldCase(const std::string& text) = 0;
+  // Empty when the path is not a folder reached through folders only (a link stands on
+  // the way or in its place) or cannot be held.
+  virtual std::unique_ptr<FolderHold> HoldFolder(const std::string& path) = 0;
 };
 
 }  // namespace qelwipe

@@ -32,8 +32,7 @@ class FolderWalk {
 std::string JoinPath(const std::string& folder, char separator, const std::string& name);
 
 // A listed name that would not name an entry of its folder once joined to it:
-// empty, "." or "..", or holding a separator (an ANSI listing can turn a
-// character the code page lacks into one).
+// empty (a listed name with no UTF-8 form), "." or "..", or holding a separator.
 bool LeavesItsFolder(const std::string& name, char separator);
 
 // A path whose attributes cannot be read is taken for a folder.

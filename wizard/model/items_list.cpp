@@ -28,11 +28,6 @@ std::string WithoutTrailingSeparators(std::string path, char separator) {
   return path;
 }
 
-bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return LowerChar(x) < LowerChar(y); });
-}
-
 }  // namespace
 
 int ColumnWidthTwips(int column, int listWidthTwips) {
@@ -65,7 +60,7 @@ void ItemsList::AddItem(const std::string& path) { AddItem(path, false); }
 
 void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
   const std::string path = WithoutTrailingSeparators(given, files_.Separator());
-  const SplitName split = SplitPath(lowerCaseTexts ? LowerAscii(path) : path, files_.Separator());
+  const SplitName split = SplitPath(lowerCaseTexts ? files_.FoldCase(path) : path, files_.Separator());
   // Windows paths name the same item whatever their letter case.
   if (IsListed(path)) {
     view_.ShowMessage({std::string(texts::kDuplicateBefore) + split.name + texts::kDuplicateAfter, texts::kAppTitle,
@@ -136,8 +131,9 @@ void ItemsList::SortByColumn(int column) {
 }
 
 bool ItemsList::IsListed(const std::string& path) const {
-  const std::string wanted = LowerAscii(path);
-  return std::any_of(items_.begin(), items_.end(), [&](const Item& item) { return LowerAscii(item.path) == wanted; });
+  const std::string wanted = files_.FoldCase(path);
+  return std::any_of(items_.begin(), items_.end(),
+                     [&](const Item& item) { return files_.FoldCase(item.path) == wanted; });
 }
 
 void ItemsList::Append(Item item) {
@@ -148,8 +144,9 @@ void ItemsList::Append(Item item) {
 
 void ItemsList::Sort() {
   const auto key = static_cast<std::size_t>(sortKey_);
+  const auto less = [&](const std::string& a, const std::string& b) { return files_.FoldCase(a) < files_.FoldCase(b); };
   std::stable_sort(items_.begin(), items_.end(), [&](const Item& a, const Item& b) {
-    return descending_ ? LessIgnoringCase(b.row[key], a.row[key]) : LessIgnoringCase(a.row[key], b.row[key]);
+    return descending_ ? less(b.row[key], a.row[key]) : less(a.row[key], b.row[key]);
   });
 }
 

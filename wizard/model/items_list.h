@@ -42,7 +42,7 @@ SplitName SplitPath(const std::string& path, char separator);
 // The description the registry gives for the path's extension, else "File".
 std::string FileTypeText(const std::string& path, FileTypeRegistry& registry);
 
-// Lower case for the letters A to Z only.
+// Lower case for the letters A to Z only: safe on UTF-8, whose other bytes are all above 0x7F.
 std::string LowerAscii(std::string_view text);
 
 class ItemsList {
@@ -54,7 +54,7 @@ class ItemsList {
   // case ignored) is refused with a message, one that cannot be read is skipped.
   void AddItem(const std::string& path);
   // NUL-ended fields with one more NUL at the end: one full path, or a folder
-  // and names in it. The rows show every field lower-cased.
+  // and names in it. The rows show every field lower-cased as the system folds names.
   void AddSelection(std::string_view selection);
 
   int Count() const { return static_cast<int>(items_.size()); }

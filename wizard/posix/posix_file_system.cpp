@@ -8,7 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <string_view>
+#include <utility>
 
+#include "items_list.h"
 #include "list_file.h"
 
 namespace qelwipe {
@@ -34,6 +37,7 @@ class FileDescriptor {
   ~FileDescriptor() {
     if (fd_ >= 0) close(fd_);
   }
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
@@ -53,9 +57,68 @@ struct timespec ToTimespec(const struct statx_timestamp& stamp) {
   return {static_cast<time_t>(stamp.tv_sec), static_cast<long>(stamp.tv_nsec)};
 }
 
+bool IsDot(std::string_view name) { return name == "." || name == ".."; }
+
+// The folder holding a path's last component, reached through folders only, and that
+// component's name. A link, "." or ".." on the way would lead the path somewhere else.
+struct Located {
+  FileDescriptor parent;
+  std::string name;
+};
+
+std::optional<Located> Locate(const std::string& path) {
+  std::string_view rest = path;
+  while (rest.size() > 1 && rest.back() == '/') rest.remove_suffix(1);
+  if (rest.empty()) return std::nullopt;
+  int fd = open(rest.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (rest == "/") return Located{FileDescriptor(fd), "."};
+  const std::size_t lastSlash = rest.rfind('/');
+  const std::string name(rest.substr(lastSlash == std::string_view::npos ? 0 : lastSlash + 1));
+  rest = lastSlash == std::string_view::npos ? std::string_view() : rest.substr(0, lastSlash);
+  while (fd >= 0 && !rest.empty()) {
+    const std::size_t slash = rest.find('/');
+    const std::string component(rest.substr(0, slash));
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+    if (component.empty()) continue;
+    const int next = IsDot(component) ? -1 : openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  if (fd < 0 || IsDot(name)) {
+    if (fd >= 0) close(fd);
+    return std::nullopt;
+  }
+  return Located{FileDescriptor(fd), name};
+}
+
+std::optional<struct stat> StatAt(int folder, const std::string& name) {
+  struct stat info {};
+  if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return info;
+}
+
+std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) {
+  const auto info = StatAt(folder, name);
+  if (!info) return std::nullopt;
+  FileAttributes attributes;
+  attributes.link = S_ISLNK(info->st_mode);
+  if (attributes.link) {
+    // A link to a folder is listed as a folder, as Windows lists a junction.
+    struct stat target {};
+    attributes.directory = fstatat(folder, name.c_str(), &target, 0) == 0 && S_ISDIR(target.st_mode);
+  } else {
+    attributes.directory = S_ISDIR(info->st_mode);
+    attributes.readOnly = (info->st_mode & S_IWUSR) == 0;
+  }
+  attributes.hidden = name.front() == '.' && name != ".";
+  return attributes;
+}
+
 std::optional<EntryTimes> TimesOf(const std::string& path) {
+  const auto located = Locate(path);
   struct statx info {};
-  if (statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
+  if (!located || statx(located->parent.get(), located->name.c_str(), AT_SYMLINK_NOFOLLOW,
+                        STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
     return std::nullopt;
   // Not every file system keeps a creation time; the last change stands in for it.
   const auto created = (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
@@ -63,45 +126,47 @@ std::optional<EntryTimes> TimesOf(const std::string& path) {
                     ToLocal(ToTimespec(info.stx_mtime))};
 }
 
-bool IsDot(const char* name) { return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)); }
+// An open folder cannot be held against a rename here; the descriptor at least keeps
+// what was opened from being taken for something else.
+class PosixFolderHold final : public FolderHold {
+ public:
+  explicit PosixFolderHold(int fd) : folder_(fd) {}
+
+ private:
+  FileDescriptor folder_;
+};
 
 class PosixFileSystem final : public FileSystem {
  public:
   char Separator() const override { return '/'; }
 
   std::optional<FileAttributes> Attributes(const std::string& path) override {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return std::nullopt;
-    FileAttributes attributes;
-    attributes.link = S_ISLNK(info.st_mode);
-    if (attributes.link) {
-      // A link to a folder is listed as a folder, as Windows lists a junction.
-      struct stat target {};
-      attributes.directory = stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
-    } else {
-      attributes.directory = S_ISDIR(info.st_mode);
-      attributes.readOnly = (info.st_mode & S_IWUSR) == 0;
-    }
-    const std::size_t slash = path.find_last_of('/');
-    attributes.hidden = path.compare(slash == std::string::npos ? 0 : slash + 1, 1, ".") == 0;
-    return attributes;
+    const auto located = Locate(path);
+    if (!located) return std::nullopt;
+    return AttributesAt(located->parent.get(), located->name);
   }
 
   std::optional<std::uint64_t> FileLength(const std::string& path) override {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return std::nullopt;
-    return S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+    const auto located = Locate(path);
+    const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
+    if (!info) return std::nullopt;
+    return S_ISREG(info->st_mode) ? static_cast<std::uint64_t>(info->st_size) : 0;
   }
 
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
     std::vector<FolderEntry> entries;
-    struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return entries;
-    const DirHandle dir(opendir(folder.c_str()));
-    if (!dir.get()) return entries;
+    const auto located = Locate(folder);
+    if (!located) return entries;
+    const int fd = openat(located->parent.get(), located->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return entries;
+    const DirHandle dir(fdopendir(fd));
+    if (!dir.get()) {
+      close(fd);
+      return entries;
+    }
     while (const dirent* entry = readdir(dir.get())) {
       if (IsDot(entry->d_name)) continue;
-      entries.push_back({entry->d_name, Attributes(folder + '/' + entry->d_name)});
+      entries.push_back({entry->d_name, AttributesAt(dirfd(dir.get()), entry->d_name)});
     }
     // NTFS lists a folder in name order; doing the same keeps runs reproducible.
     std::sort(entries.begin(), entries.end(),
@@ -113,24 +178,28 @@ class PosixFileSystem final : public FileSystem {
   std::optional<EntryTimes> FolderTimes(const std::string& path) override { return TimesOf(path); }
 
   void ClearAttributes(const std::string& path) override {
-    struct stat info {};
-    // chmod follows links: a link's target is not ours to change.
-    if (lstat(path.c_str(), &info) != 0 || S_ISLNK(info.st_mode)) return;
-    const mode_t wanted = (info.st_mode & 0777) | S_IRUSR | S_IWUSR | (S_ISDIR(info.st_mode) ? S_IXUSR : 0);
-    if (wanted != (info.st_mode & 0777)) chmod(path.c_str(), wanted);
+    const auto located = Locate(path);
+    const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
+    // chmod follows links: a link's target is not ours to change. The engine refuses a
+    // file with other names; it stays exactly as it was.
+    if (!info || S_ISLNK(info->st_mode) || (S_ISREG(info->st_mode) && info->st_nlink != 1)) return;
+    const mode_t wanted = (info->st_mode & 0777) | S_IRUSR | S_IWUSR | (S_ISDIR(info->st_mode) ? S_IXUSR : 0);
+    if (wanted != (info->st_mode & 0777)) fchmodat(located->parent.get(), located->name.c_str(), wanted, 0);
   }
 
   bool Delete(const std::string& path) override {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-    return unlink(path.c_str()) == 0;
+    const auto located = Locate(path);
+    const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
+    if (!info || S_ISDIR(info->st_mode)) return false;
+    return unlinkat(located->parent.get(), located->name.c_str(), 0) == 0;
   }
 
   bool RemoveFolder(const std::string& path) override {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return false;
-    if (S_ISLNK(info.st_mode)) return unlink(path.c_str()) == 0;
-    return S_ISDIR(info.st_mode) && rmdir(path.c_str()) == 0;
+    const auto located = Locate(path);
+    const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
+    if (!info) return false;
+    if (S_ISLNK(info->st_mode)) return unlinkat(located->parent.get(), located->name.c_str(), 0) == 0;
+    return S_ISDIR(info->st_mode) && unlinkat(located->parent.get(), located->name.c_str(), AT_REMOVEDIR) == 0;
   }
 
   std::optional<std::string> ReadRegularFile(const std::string& path) override {
@@ -151,6 +220,16 @@ class PosixFileSystem final : public FileSystem {
   std::string TemporaryFolder() override {
     std::string folder;
     return listfile::TempFolder(folder) ? folder : std::string();
+  }
+
+  std::string FoldCase(const std::string& text) override { return LowerAscii(text); }
+
+  std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override {
+    const auto located = Locate(path);
+    if (!located) return nullptr;
+    const int fd = openat(located->parent.get(), located->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixFolderHold>(fd);
   }
 };
 

@@ -41,6 +41,16 @@ TEST_F(EraseRunTest, AFolderGoesFilesFirstThenSubFoldersDepthFirstEachAfterItsCo
   EXPECT_FALSE(view.timerEnabled);
 }
 
+TEST_F(EraseRunTest, AFolderUnderEraseCannotBeSwappedForALinkLeadingOutside) {
+  files.AddFolder("C:\\Out");
+  files.AddFile("C:\\Out\\b.txt", 5);
+  engine.during = [this](const std::string&) { files.SwapForLink("C:\\D", "C:\\Out"); };
+  RunOn({"C:\\D"});
+  EXPECT_TRUE(files.Exists("C:\\Out\\b.txt"));
+  EXPECT_FALSE(files.Exists("C:\\D~\\b.txt"));
+  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+}
+
 TEST_F(EraseRunTest, ALockedFileIsRecordedCountedAndKeepsItsFolder) {
   files.AddFile("C:\\single.txt", 50);
   engine.results["C:\\D\\b.txt"] = kSharingViolation;
@@ -343,6 +353,8 @@ class ListingWithStrayName final : public FileSystem {
   bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
   std::optional<std::string> ReadRegularFile(const std::string& path) override { return inner_.ReadRegularFile(path); }
   std::string TemporaryFolder() override { return inner_.TemporaryFolder(); }
+  std::string FoldCase(const std::string& text) override { return inner_.FoldCase(text); }
+  std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override { return inner_.HoldFolder(path); }
 
  private:
   fakes::FakeFileSystem& inner_;

@@ -132,6 +132,36 @@ bool FakeFileSystem::RemoveFolder(const std::string& path) {
   return true;
 }
 
+bool FakeFileSystem::SwapForLink(const std::string& folder, const std::string& target) {
+  Node* node = Find(folder);
+  if (!node || node->holds > 0) return false;
+  const std::string key = LowerAscii(node->path), away = node->path + "~";
+  for (auto& entry : nodes_)
+    if (LowerAscii(entry.path) == key || LowerAscii(entry.path).starts_with(key + '\\'))
+      entry.path = away + entry.path.substr(key.size());
+  AddLink(folder, target, true);
+  return true;
+}
+
+std::string FakeFileSystem::FoldCase(const std::string& text) { return LowerAscii(text); }
+
+std::unique_ptr<FolderHold> FakeFileSystem::HoldFolder(const std::string& path) {
+  class Hold final : public FolderHold {
+   public:
+    Hold(FakeFileSystem& files, std::string path) : files_(files), path_(std::move(path)) { ++files_.Find(path_)->holds; }
+    ~Hold() override {
+      if (Node* node = files_.Find(path_)) --node->holds;
+    }
+
+   private:
+    FakeFileSystem& files_;
+    std::string path_;
+  };
+  const Node* node = Find(path);
+  if (!node || Resolve(path) != path || !node->attributes.directory || node->attributes.link) return nullptr;
+  return std::make_unique<Hold>(*this, path);
+}
+
 std::optional<std::string> FakeFileSystem::ReadRegularFile(const std::string& path) {
   const Node* node = Find(path);
   if (!node || node->unreachable || node->unreadable || node->attributes.directory) return std::nullopt;

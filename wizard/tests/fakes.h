@@ -33,6 +33,9 @@ class FakeFileSystem final : public FileSystem {
   // gives "?" for a character the code page lacks.
   void UnreachableByName(const std::string& path) { Find(path)->unreachable = true; }
   void Remove(const std::string& path);
+  // Another program renames the folder away and puts a link to `target` in its place,
+  // unless the folder is held (a held folder cannot be renamed).
+  bool SwapForLink(const std::string& folder, const std::string& target);
   bool Exists(const std::string& path) const;
 
   char Separator() const override { return '\\'; }
@@ -46,6 +49,8 @@ class FakeFileSystem final : public FileSystem {
   bool RemoveFolder(const std::string& path) override;
   std::optional<std::string> ReadRegularFile(const std::string& path) override;
   std::string TemporaryFolder() override { return temporaryFolder; }
+  std::string FoldCase(const std::string& text) override;
+  std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override;
 
   std::string temporaryFolder = "C:\\Temp\\";
   // "delete <path>", "rmdir <path>" for every removal that happened, in order.
@@ -62,6 +67,7 @@ class FakeFileSystem final : public FileSystem {
     bool locked = false;
     bool unreadable = false;
     bool unreachable = false;
+    int holds = 0;
   };
   // The path with a link it leads through replaced by the link's target.
   std::string Resolve(const std::string& path) const;

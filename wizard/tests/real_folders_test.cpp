@@ -199,6 +199,9 @@ TEST_F(RealFoldersTest, TheFileSystemNeverActsThroughALink) {
   EXPECT_FALSE(files->Attributes(fileLink)->directory);
   EXPECT_EQ(files->FileLength(fileLink), 0u);
   EXPECT_TRUE(files->ListFolder(folderLink).empty());
+  // Through "." or ".." a path would name the link's target as a folder of its own.
+  EXPECT_FALSE(files->Attributes(folderLink + "/."));
+  EXPECT_TRUE(files->ListFolder(folderLink + "/.").empty());
 
   files->ClearAttributes(fileLink);
   struct stat info {};

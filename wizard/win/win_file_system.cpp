@@ -2,21 +2,58 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "handles.h"
+#include "items_list.h"
 #include "list_file.h"
+#include "text.h"
 
 namespace qelwipe::win {
 namespace {
 
-FileAttributes FromFlags(DWORD flags) {
+// The path as the wide calls take it: whole, long paths and trailing dots or blanks kept.
+std::optional<std::wstring> SystemPath(const std::string& path) {
+  const auto wide = winkit::Utf8ToWide(path);
+  if (!wide) return std::nullopt;
+  return winkit::ExtendedLengthPath(*wide);
+}
+
+// Only a name standing for another entry is a link; deduplicated files or cloud
+// placeholders carry reparse points too and are plain files. An unreadable tag counts as a link.
+bool IsLinkTag(DWORD flags, DWORD tag) {
+  return (flags & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || IsReparseTagNameSurrogate(tag));
+}
+
+FileAttributes FromFlags(DWORD flags, DWORD tag) {
   FileAttributes attributes;
   attributes.readOnly = flags & FILE_ATTRIBUTE_READONLY;
   attributes.hidden = flags & FILE_ATTRIBUTE_HIDDEN;
   attributes.system = flags & FILE_ATTRIBUTE_SYSTEM;
   attributes.archive = flags & FILE_ATTRIBUTE_ARCHIVE;
   attributes.directory = flags & FILE_ATTRIBUTE_DIRECTORY;
-  attributes.link = flags & FILE_ATTRIBUTE_REPARSE_POINT;
+  attributes.link = IsLinkTag(flags, tag);
   return attributes;
+}
+
+// Opens the entry itself, never what a link at its place points to; folders open too.
+winkit::UniqueFile OpenEntry(const std::wstring& path, DWORD access, DWORD share) {
+  return winkit::UniqueFile(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::optional<FILE_ATTRIBUTE_TAG_INFO> TagInfo(HANDLE file) {
+  FILE_ATTRIBUTE_TAG_INFO info{};
+  if (GetFileType(file) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandleEx(file, FileAttributeTagInfo, &info, sizeof info))
+    return std::nullopt;
+  return info;
+}
+
+DWORD ReparseTag(const std::wstring& path) {
+  const winkit::UniqueFile entry = OpenEntry(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
+  return info ? info->ReparseTag : 0;
 }
 
 LocalTime ToLocal(const FILETIME& stored) {
@@ -30,41 +67,154 @@ EntryTimes ToTimes(const FILETIME& created, const FILETIME& accessed, const FILE
   return {ToLocal(created), ToLocal(accessed), ToLocal(modified)};
 }
 
-bool IsDot(const char* name) { return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)); }
+bool IsDot(std::wstring_view name) { return name == L"." || name == L".."; }
+
+std::optional<std::wstring> FinalPath(HANDLE entry) {
+  constexpr DWORD kLongestPath = 32768;
+  std::wstring path(kLongestPath, L'\0');
+  const DWORD length = GetFinalPathNameByHandleW(entry, path.data(), kLongestPath, 0);
+  if (length == 0 || length >= kLongestPath) return std::nullopt;
+  path.resize(length);
+  return path;
+}
+
+bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
+  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
+}
+
+// Every folder from the root down to the path's parent (and the path itself when
+// `withLast`), each checked to be a folder and no link, and held open without delete
+// sharing: none of them can be renamed or replaced while the chain is held, so the
+// path leads where it led when it was checked. Listing counts as reading for sharing,
+// which an open for attributes alone would not. Each handle's final path must be its
+// parent's and its own name: a link that the system followed anyway (some systems
+// never show a link as such) ends elsewhere.
+class FolderChain final : public FolderHold {
+ public:
+  static std::unique_ptr<FolderChain> Hold(const std::wstring& path, bool withLast) {
+    std::size_t rootEnd = 0;
+    if (path.starts_with(LR"(\\?\UNC\)")) {
+      const std::size_t server = path.find(L'\\', 8);
+      const std::size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
+      if (share == std::wstring::npos) return nullptr;
+      rootEnd = share + 1;
+    } else if (path.size() >= 7 && path.starts_with(LR"(\\?\)") && path[5] == L':' && path[6] == L'\\') {
+      rootEnd = 7;
+    } else {
+      return nullptr;  // not a full path, or a device
+    }
+    auto chain = std::make_unique<FolderChain>();
+    if (!chain->Add(path.substr(0, rootEnd), {})) return nullptr;
+    for (std::size_t start = rootEnd; start < path.size();) {
+      const std::size_t next = path.find(L'\\', start);
+      const std::wstring_view name = std::wstring_view(path).substr(start, next - start);
+      if (name.empty() || IsDot(name)) return nullptr;
+      if (next == std::wstring::npos && !withLast) {
+        chain->last_ = name;
+        break;
+      }
+      if (!chain->Add(path.substr(0, next), name)) return nullptr;
+      start = next == std::wstring::npos ? path.size() : next + 1;
+    }
+    return chain;
+  }
+
+  // Whether the handle opened the path's last component itself, in the innermost held folder.
+  bool Opened(HANDLE entry) { return !last_.empty() && Ends(entry, last_); }
+
+ private:
+  bool Add(const std::wstring& folder, std::wstring_view name) {
+    winkit::UniqueFile opened = OpenEntry(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE);
+    const auto info = opened ? TagInfo(opened.get()) : std::nullopt;
+    if (!info || !(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLinkTag(info->FileAttributes, info->ReparseTag) || !Ends(opened.get(), folders_.empty() ? L"" : name))
+      return false;
+    folders_.push_back(std::move(opened));
+    return true;
+  }
+
+  // Whether the handle's final path is the innermost held folder's and `name` (any for
+  // the root), and remembers it. Where the system gives no final path (some do not for
+  // long paths) the link tags alone decide there.
+  bool Ends(HANDLE entry, std::wstring_view name) {
+    auto final = FinalPath(entry);
+    if (final && final_ && !name.empty()) {
+      const std::wstring expected = *final_ + (final_->ends_with(L'\\') ? L"" : L"\\") + std::wstring(name);
+      if (!SameIgnoringCase(*final, expected)) return false;
+    }
+    final_ = std::move(final);
+    return true;
+  }
+
+  std::vector<winkit::UniqueFile> folders_;
+  std::optional<std::wstring> final_;  // of the innermost held folder
+  std::wstring last_;                  // the name below it, when it is not held
+};
+
+// Deletes the entry the path names by its handle, once the handle shows what `wanted`
+// accepts, with every folder above it held.
+template <class Accept>
+bool DeleteVerified(const std::string& path, Accept wanted) {
+  const auto system = SystemPath(path);
+  const auto chain = system ? FolderChain::Hold(*system, false) : nullptr;
+  if (!chain) return false;
+  const winkit::UniqueFile entry =
+      OpenEntry(*system, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
+  if (!info || !wanted(*info) || !chain->Opened(entry.get())) return false;
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  return SetFileInformationByHandle(entry.get(), FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
 
 class WinFileSystem final : public FileSystem {
  public:
   char Separator() const override { return '\\'; }
 
   std::optional<FileAttributes> Attributes(const std::string& path) override {
-    const DWORD flags = GetFileAttributesA(path.c_str());
+    const auto system = SystemPath(path);
+    if (!system) return std::nullopt;
+    const DWORD flags = GetFileAttributesW(system->c_str());
     if (flags == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    return FromFlags(flags);
+    return FromFlags(flags, flags & FILE_ATTRIBUTE_REPARSE_POINT ? ReparseTag(*system) : 0);
   }
 
   std::optional<std::uint64_t> FileLength(const std::string& path) override {
+    const auto system = SystemPath(path);
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    if (!system || !GetFileAttributesExW(system->c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLinkTag(data.dwFileAttributes,
+                  data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? ReparseTag(*system) : 0))
+      return 0;
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   }
 
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
     std::vector<FolderEntry> entries;
-    WIN32_FIND_DATAA found{};
-    const winkit::UniqueFind search(FindFirstFileA((folder + "\\*.*").c_str(), &found));
+    const auto system = SystemPath(folder);
+    if (!system) return entries;
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = *system + (system->ends_with(L'\\') ? L"*" : L"\\*");
+    const winkit::UniqueFind search(
+        FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr, 0));
     if (!search) return entries;
     do {
       if (IsDot(found.cFileName)) continue;
-      entries.push_back({found.cFileName, FromFlags(found.dwFileAttributes)});
-    } while (FindNextFileA(search.get(), &found));
+      // A name with no UTF-8 form (a lone surrogate) is kept empty: it stays, reported.
+      entries.push_back({winkit::WideToUtf8(found.cFileName).value_or(std::string()),
+                         FromFlags(found.dwFileAttributes, found.dwReserved0)});
+    } while (FindNextFileW(search.get(), &found));
     return entries;
   }
 
   std::optional<EntryTimes> FileTimes(const std::string& path) override {
+    const auto system = SystemPath(path);
+    if (!system) return std::nullopt;
     // No access and no sharing: a file another program holds gives no times.
     const winkit::UniqueFile file(
-        CreateFileA(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        CreateFileW(system->c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!file) return std::nullopt;
     FILETIME created{}, accessed{}, modified{};
     if (!GetFileTime(file.get(), &created, &accessed, &modified)) return std::nullopt;
@@ -72,27 +222,50 @@ class WinFileSystem final : public FileSystem {
   }
 
   std::optional<EntryTimes> FolderTimes(const std::string& path) override {
-    WIN32_FIND_DATAA found{};
-    const winkit::UniqueFind search(FindFirstFileA(path.c_str(), &found));
+    const auto system = SystemPath(path);
+    WIN32_FIND_DATAW found{};
+    if (!system) return std::nullopt;
+    const winkit::UniqueFind search(FindFirstFileW(system->c_str(), &found));
     if (!search) return std::nullopt;
     return ToTimes(found.ftCreationTime, found.ftLastAccessTime, found.ftLastWriteTime);
   }
 
   void ClearAttributes(const std::string& path) override {
-    const DWORD flags = GetFileAttributesA(path.c_str());
-    if (flags == INVALID_FILE_ATTRIBUTES || (flags & FILE_ATTRIBUTE_REPARSE_POINT)) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    const auto system = SystemPath(path);
+    if (!system) return;
+    const winkit::UniqueFile entry = OpenEntry(*system, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
+    if (!info || IsLinkTag(info->FileAttributes, info->ReparseTag)) return;
+    // The engine refuses a file with other names; it stays exactly as it was.
+    BY_HANDLE_FILE_INFORMATION whole{};
+    if (!(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (!GetFileInformationByHandle(entry.get(), &whole) || whole.nNumberOfLinks != 1))
+      return;
+    FILE_BASIC_INFO basic{};  // times of 0 stay as they are
+    basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
   }
 
-  bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+  bool Delete(const std::string& path) override {
+    return DeleteVerified(path, [](const FILE_ATTRIBUTE_TAG_INFO& info) {
+      return !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkTag(info.FileAttributes, info.ReparseTag);
+    });
+  }
 
   // A junction or folder link goes as itself; its target is not entered.
-  bool RemoveFolder(const std::string& path) override { return RemoveDirectoryA(path.c_str()) != 0; }
+  bool RemoveFolder(const std::string& path) override {
+    return DeleteVerified(path, [](const FILE_ATTRIBUTE_TAG_INFO& info) {
+      return (info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    });
+  }
 
   std::optional<std::string> ReadRegularFile(const std::string& path) override {
+    const auto system = SystemPath(path);
+    if (!system) return std::nullopt;
     // A folder does not open without backup semantics; a pipe or a device is no file.
-    const winkit::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const winkit::UniqueFile file(CreateFileW(system->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
     std::string content;
     char buffer[4096];
@@ -108,21 +281,39 @@ class WinFileSystem final : public FileSystem {
     std::string folder;
     return listfile::TempFolder(folder) ? folder : std::string();
   }
+
+  std::string FoldCase(const std::string& text) override {
+    const auto wide = winkit::Utf8ToWide(text);
+    if (!wide || wide->empty()) return LowerAscii(text);
+    const int size = static_cast<int>(wide->size());
+    std::wstring lower(wide->size(), L'\0');
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, wide->data(), size, lower.data(), size, nullptr,
+                      nullptr, 0) != size)
+      return LowerAscii(text);
+    return winkit::WideToUtf8(lower).value_or(LowerAscii(text));
+  }
+
+  std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override {
+    const auto system = SystemPath(path);
+    return system ? FolderChain::Hold(*system, true) : nullptr;
+  }
 };
 
 class WinFileTypeRegistry final : public FileTypeRegistry {
  public:
   std::optional<std::string> ClassesRootDefault(const std::string& key) override {
+    const auto wideKey = winkit::Utf8ToWide(key);
     winkit::UniqueKey opened;
-    if (RegOpenKeyA(HKEY_CLASSES_ROOT, key.c_str(), opened.put()) != ERROR_SUCCESS) return std::nullopt;
-    char value[260] = {};
-    DWORD size = sizeof value - 1;
+    if (!wideKey || RegOpenKeyW(HKEY_CLASSES_ROOT, wideKey->c_str(), opened.put()) != ERROR_SUCCESS)
+      return std::nullopt;
+    wchar_t value[260] = {};
+    DWORD size = sizeof value - sizeof value[0];
     DWORD type = 0;
-    if (RegQueryValueExA(opened.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
+    if (RegQueryValueExW(opened.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &size) !=
             ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
       return std::nullopt;
-    return std::string(value);
+    return winkit::WideToUtf8(value);
   }
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// The wizard's file-system access through the system's ANSI calls.
+// The wizard's file-system access through the system's wide calls; paths are UTF-8.
 #include <memory>
 
 #include "file_system.h"

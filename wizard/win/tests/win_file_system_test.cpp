@@ -11,6 +11,7 @@
 #include "handles.h"
 #include "items_list.h"
 #include "temp_folder.h"
+#include "text.h"
 
 namespace qelwipe::win {
 namespace {
@@ -114,21 +115,25 @@ class RecordingEngine final : public EraseEngine {
  private:
   EraseResult Erase(const std::string& path) {
     paths.push_back(path);
-    if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return static_cast<EraseResult>(GetLastError());
-    DeleteFileA(path.c_str());
+    const std::wstring wide = winkit::ExtendedLengthPath(*winkit::Utf8ToWide(path));
+    if (!DeleteFileW(wide.c_str())) return static_cast<EraseResult>(GetLastError());
     return 0;
   }
   std::int32_t method_ = 0;
 };
 
-// The ANSI listing gives "..\z" for a name of full-width dots and backslash, and
-// "?" for a character the code page lacks: neither may lead the run anywhere else.
-TEST_F(WinFileSystemTest, NamesTheAnsiListingCannotGiveBackStayAndAreReported) {
-  std::filesystem::create_directory(folder / "D");
-  WriteFile(folder / "D\\a.txt", 10);
+std::string Utf8(const std::wstring& text) { return *winkit::WideToUtf8(text); }
+
+// Names out of the code page (one of full-width dots and backslash, which a best-fit
+// conversion turns into "..\z") and a path of more than 300 characters are reached as themselves.
+TEST_F(WinFileSystemTest, NamesOutsideTheCodePageAndLongPathsAreErasedAsThemselves) {
+  const std::wstring top = folder.path().wstring() + L"\\D";
+  const std::wstring deep = top + L"\\" + std::wstring(120, L'x') + L"\\" + std::wstring(120, L'y');
+  std::filesystem::create_directories(deep);
   WriteFile(folder / "z", 20, 'z');
-  const std::wstring inside = (folder.path() / "D").wstring() + L"\\";
-  for (const wchar_t* name : {L"\uFF0E\uFF0E\uFF3Cz", L"b\u4E2D.txt"}) WriteFile(inside + name, 30);
+  const std::vector<std::wstring> names{top + L"\\\uFF0E\uFF0E\uFF3Cz", top + L"\\b\u4E2D.txt",
+                                       deep + L"\\\U0001F600.txt"};
+  for (const auto& name : names) WriteFile(name, 30);
   RecordingEngine engine;
   FolderWalk walk{*files, {}};
   MethodPage methods;
@@ -136,12 +141,40 @@ TEST_F(WinFileSystemTest, NamesTheAnsiListingCannotGiveBackStayAndAreReported) {
   ProgressPage progress;
   EraseRun run{*files, engine, walk, methods, progress, {}};
   run.Prepare();
-  run.EraseFolder(folder / "D");
+  run.EraseFolder(Utf8(top));
 
   EXPECT_EQ(testing_support::ReadFile(folder / "z"), std::string(20, 'z'));
-  EXPECT_EQ(engine.paths, (std::vector<std::string>{folder / "D\\a.txt", folder / "D\\b?.txt"}));
-  EXPECT_EQ(run.Counters().NotErased, 2u);
-  EXPECT_FALSE(std::filesystem::exists(folder / "D\\a.txt"));
+  std::vector<std::string> expected{Utf8(names[0]), Utf8(names[1]), Utf8(names[2])};
+  std::sort(expected.begin(), expected.end());
+  std::sort(engine.paths.begin(), engine.paths.end());
+  EXPECT_EQ(engine.paths, expected);
+  EXPECT_EQ(run.Counters().NotErased, 0u);
+  EXPECT_FALSE(std::filesystem::exists(top));
+}
+
+// While held, the folder cannot be renamed away and a link put in its place.
+TEST_F(WinFileSystemTest, AHeldFolderCannotBeRenamed) {
+  std::filesystem::create_directory(folder / "D");
+  const std::wstring from = (folder.path() / "D").wstring(), to = (folder.path() / "E").wstring();
+  {
+    const auto hold = files->HoldFolder(folder / "D");
+    ASSERT_TRUE(hold);
+    EXPECT_FALSE(MoveFileW(from.c_str(), to.c_str()));
+  }
+  EXPECT_TRUE(MoveFileW(from.c_str(), to.c_str()));
+}
+
+TEST_F(WinFileSystemTest, AFileWithAnotherNameKeepsItsAttributes) {
+  WriteFile(folder / "a.txt", 5);
+  const std::wstring name = (folder.path() / "a.txt").wstring(), other = (folder.path() / "b.txt").wstring();
+  ASSERT_TRUE(CreateHardLinkW(other.c_str(), name.c_str(), nullptr));
+  ASSERT_TRUE(SetFileAttributesW(name.c_str(), FILE_ATTRIBUTE_HIDDEN));
+  files->ClearAttributes(folder / "a.txt");
+  EXPECT_TRUE(files->Attributes(folder / "a.txt")->hidden);
+}
+
+TEST_F(WinFileSystemTest, LetterCaseIsFoldedBeyondAsciiForDuplicates) {
+  EXPECT_EQ(files->FoldCase("C:\\\xC3\x84\xD0\x96.TXT"), "c:\\\xC3\xA4\xD0\xB6.txt");  // "ÄЖ"
 }
 
 TEST(WinFileTypeRegistryTest, TypeTextFromTheClassesRoot) {
