@@ -80,6 +80,7 @@ TEST_F(FrmMainTest, ButtonsOnEveryPageFromWelcomeToExit) {
   EXPECT_EQ(wizard.Text(ids::btnQuit), "Cancel");
   EXPECT_EQ(wizard.Text(ids::btnBack), "< &Back");
   EXPECT_EQ(wizard.Page(), 0);
+  EXPECT_NE(wizard.Text(ids::Label2).find("computer’s hard drive"), std::string::npos);
   EXPECT_FALSE(wizard.Visible(ids::Label27));
   ExpectButtons(wizard, false, "&Next >>", true);
 
@@ -316,7 +317,7 @@ TEST_F(FrmMainTest, MethodPageShowsTheHexFieldsTheMethodUses) {
   EXPECT_EQ(wizard.Text(ids::Label21).rfind("Quick Zero Wiping uses just 1-pass", 0), 0u);
 
   // The spin control keeps the cycles within 0 to 100.
-  wizard.Send(ids::Text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("100"));
+  wizard.Send(ids::Text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"100"));
   wizard.PressKey(ids::Text1, VK_UP);
   wizard.PressKey(ids::Text1, VK_DOWN);
   ASSERT_TRUE(WaitFor([&] { return wizard.Text(ids::Text1) == "99"; }));
