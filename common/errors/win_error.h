@@ -20,6 +20,7 @@ inline constexpr Code kGenFailure = 31;
 inline constexpr Code kSharingViolation = 32;
 inline constexpr Code kDiskFull = 112;
 inline constexpr Code kBusy = 170;
+inline constexpr Code kInvalidName = 123;
 inline constexpr Code kFilenameTooLong = 206;
 // The erase was cancelled: the file is left in place, not emptied.
 inline constexpr Code kCancelled = 1223;

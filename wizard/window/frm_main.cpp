@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <string_view>
 
 #include "com_object.h"
@@ -12,6 +13,7 @@
 #include "frm_main_layout.h"
 #include "method_catalogue.h"
 #include "scope_exit.h"
+#include "text.h"
 #include "texts.h"
 #include "win_file_system.h"
 #include "win_system_actions.h"
@@ -20,19 +22,22 @@
 namespace qelwipe::win {
 namespace {
 
-constexpr char kFormClass[] = "QelWipeFrmMain";
-constexpr char kPageClass[] = "QelWipeFrame1";
+constexpr wchar_t kFormClass[] = L"QelWipeFrmMain";
+constexpr wchar_t kPageClass[] = L"QelWipeFrame1";
 constexpr COLORREF kDescriptionColour = RGB(64, 64, 64);
 constexpr COLORREF kRed = RGB(255, 0, 0);
-// Shell file names and the picker's multi-file answer.
-constexpr std::size_t kShellNameLength = 1024;
+// The picker's multi-file answer, in characters.
 constexpr std::size_t kPickerLength = 32768;
 
 // Hex field n and its caption.
 constexpr int kHexFields[3] = {ids::Text2, ids::Text3, ids::Text4};
 constexpr int kHexCaptions[3] = {ids::Label14, ids::Label15, ids::Label16};
 
-FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
+// The model's and the layout's texts are UTF-8, the window's UTF-16.
+std::wstring Wide(std::string_view text) { return winkit::Utf8ToWide(text).value_or(std::wstring()); }
+std::string Utf8(std::wstring_view text) { return winkit::WideToUtf8(text).value_or(std::string()); }
+
+FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 winkit::UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
   winkit::UniqueMenu menu(CreatePopupMenu());
@@ -40,16 +45,16 @@ winkit::UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     const MenuEntry& entry = entries[i];
     if (entry.id == 0)
-      AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
     else
-      AppendMenuA(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.id), entry.text);
+      AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(entry.id), Wide(entry.text).c_str());
   }
   return menu;
 }
 
 // Control classes that take a sunken edge under visual styles.
-bool IsSunken(const char* className) {
-  return std::string_view(className) == WC_EDITA || std::string_view(className) == WC_LISTVIEWA;
+bool IsSunken(const wchar_t* className) {
+  return std::wstring_view(className) == WC_EDITW || std::wstring_view(className) == WC_LISTVIEWW;
 }
 
 }  // namespace
@@ -77,12 +82,13 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, Twips(kFormWidth), Twips(kFormHeight)};
   AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
-  form_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFormClass, texts::kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                          frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance_, this);
+  form_ = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(texts::kAppTitle).c_str(), style, CW_USEDEFAULT,
+                          CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                          instance_, this);
   if (!form_) return false;
   for (int page = 0; page < kPageCount; ++page) {
     panels_[page] =
-        CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD | WS_CLIPSIBLINGS, Twips(kFrameLeft),
+        CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, Twips(kFrameLeft),
                         Twips(kFrameTop), Twips(kFrameWidth), Twips(kFrameHeight), form_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::Frame1 + page)), instance_, nullptr);
     if (!panels_[page]) return false;
@@ -101,65 +107,65 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
 
 int FrmMain::Run() {
   MSG message{};
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    if (form_ && IsDialogMessageA(form_, &message)) continue;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (form_ && IsDialogMessageW(form_, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
   return static_cast<int>(message.wParam);
 }
 
 void FrmMain::PumpMessages() {
   MSG message{};
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
       // The outer loop must still see it.
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (form_ && IsDialogMessageA(form_, &message)) continue;
+    if (form_ && IsDialogMessageW(form_, &message)) continue;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
   }
 }
 
 bool FrmMain::RegisterClasses() {
-  WNDCLASSEXA form{};
+  WNDCLASSEXW form{};
   form.cbSize = sizeof form;
   form.lpfnWndProc = FormProc;
   form.hInstance = instance_;
-  form.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-  form.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  form.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   form.lpszClassName = kFormClass;
-  WNDCLASSEXA page = form;
+  WNDCLASSEXW page = form;
   page.lpfnWndProc = PageProc;
   page.hIcon = nullptr;
   page.lpszClassName = kPageClass;
-  return RegisterClassExA(&form) && RegisterClassExA(&page);
+  return RegisterClassExW(&form) && RegisterClassExW(&page);
 }
 
 void FrmMain::CreateFonts() {
-  NONCLIENTMETRICSA metrics{};
+  NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
-  if (!SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    metrics.lfMessageFont = LOGFONTA{};
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    metrics.lfMessageFont = LOGFONTW{};
     metrics.lfMessageFont.lfHeight = -MulDiv(8, dpi_, 72);
-    lstrcpyA(metrics.lfMessageFont.lfFaceName, "Tahoma");
+    lstrcpyW(metrics.lfMessageFont.lfFaceName, L"Tahoma");
   }
-  LOGFONTA font = metrics.lfMessageFont;
-  normalFont_.reset(CreateFontIndirectA(&font));
+  LOGFONTW font = metrics.lfMessageFont;
+  normalFont_.reset(CreateFontIndirectW(&font));
   font.lfWeight = FW_BOLD;
-  boldFont_.reset(CreateFontIndirectA(&font));
+  boldFont_.reset(CreateFontIndirectW(&font));
   font.lfHeight = font.lfHeight * 3 / 2;
-  titleFont_.reset(CreateFontIndirectA(&font));
+  titleFont_.reset(CreateFontIndirectW(&font));
 }
 
 void FrmMain::CreateControls() {
   for (const ControlLayout& layout : kControls) {
     const HWND parent = layout.page == kOnForm ? form_ : panels_[layout.page];
     const HWND control =
-        CreateWindowExA(IsSunken(layout.className) ? WS_EX_CLIENTEDGE : 0, layout.className, layout.text,
+        CreateWindowExW(IsSunken(layout.className) ? WS_EX_CLIENTEDGE : 0, layout.className, Wide(layout.text).c_str(),
                         IsSunken(layout.className) ? layout.style & ~WS_BORDER : layout.style, Twips(layout.left),
                         Twips(layout.top), Twips(layout.width), Twips(layout.height), parent,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
@@ -169,15 +175,15 @@ void FrmMain::CreateControls() {
     const HFONT font = layout.font == Font::Title  ? titleFont_.get()
                        : layout.font == Font::Bold ? boldFont_.get()
                                                    : normalFont_.get();
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (const int field : kHexFields)
-    SendMessageA(Control(field), EM_LIMITTEXT, static_cast<WPARAM>(kHexFieldLength), 0);
-  SendMessageA(Control(ids::UpDown1), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(ids::Text1)), 0);
-  SendMessageA(Control(ids::UpDown1), UDM_SETRANGE32, 0, kMaxCycles);
-  for (const int bar : {ids::pbFile, ids::pbMain}) SendMessageA(Control(bar), PBM_SETRANGE32, 0, 100);
+    SendMessageW(Control(field), EM_LIMITTEXT, static_cast<WPARAM>(kHexFieldLength), 0);
+  SendMessageW(Control(ids::UpDown1), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(ids::Text1)), 0);
+  SendMessageW(Control(ids::UpDown1), UDM_SETRANGE32, 0, kMaxCycles);
+  for (const int bar : {ids::pbFile, ids::pbMain}) SendMessageW(Control(bar), PBM_SETRANGE32, 0, 100);
   for (const MethodEntry& method : kMethods)
-    SendMessageA(Control(ids::Combo1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(method.listText));
+    SendMessageW(Control(ids::Combo1), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(method.listText).c_str()));
 }
 
 void FrmMain::SetUpList() {
@@ -196,18 +202,19 @@ void FrmMain::SetUpList() {
       FillRect(memory.get(), &square, dialogBrush_.get());
     }
   }
-  SendMessageA(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
 
   for (int column = 0; column < kColumnCount; ++column) {
-    LVCOLUMNA header{};
+    std::wstring text = Wide(kColumns[static_cast<std::size_t>(column)].header);
+    LVCOLUMNW header{};
     header.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    header.pszText = const_cast<char*>(kColumns[static_cast<std::size_t>(column)].header);
+    header.pszText = text.data();
     header.cx = Twips(kColumns[static_cast<std::size_t>(column)].widthTwips);
     header.iSubItem = column;
-    SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+    SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
   }
   for (const int column : {kName, kDirectory})
-    SendMessageA(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
                  Twips(ColumnWidthTwips(column, LayoutOf(ids::lvSelecteds).width)));
   DragAcceptFiles(list, TRUE);
   SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -220,16 +227,16 @@ void FrmMain::SetUpMenus() {
 
 LRESULT CALLBACK FrmMain::FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
-    auto* self = static_cast<FrmMain*>(reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    auto* self = static_cast<FrmMain*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     self->form_ = window;
   }
   FrmMain* self = FormOf(window);
   // After WM_DESTROY the form is gone for the model; the system finishes alone.
-  if (!self || self->form_ != window) return DefWindowProcA(window, message, wParam, lParam);
+  if (!self || self->form_ != window) return DefWindowProcW(window, message, wParam, lParam);
   // Nothing may unwind through the system's code.
   return comkit::Guarded([&] { return self->OnMessage(message, wParam, lParam); },
-                         [&](HRESULT) { return DefWindowProcA(window, message, wParam, lParam); });
+                         [&](HRESULT) { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -238,15 +245,15 @@ LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
       // The pages only hold the controls; the form handles them.
-      return SendMessageA(GetParent(window), message, wParam, lParam);
+      return SendMessageW(GetParent(window), message, wParam, lParam);
     case WM_SETCURSOR:
       if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == ids::Label28) {
-        SetCursor(LoadCursorA(nullptr, IDC_HAND));
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK FrmMain::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
@@ -287,7 +294,7 @@ LRESULT FrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
   }
-  return DefWindowProcA(form_, message, wParam, lParam);
+  return DefWindowProcW(form_, message, wParam, lParam);
 }
 
 void FrmMain::OnCommand(int id, int code) {
@@ -330,7 +337,7 @@ void FrmMain::OnCommand(int id, int code) {
       break;
     case ids::Combo1:
       if (code == CBN_SELCHANGE)
-        wizard_->Methods().Combo1_Click(static_cast<int>(SendMessageA(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
+        wizard_->Methods().Combo1_Click(static_cast<int>(SendMessageW(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
       break;
     case ids::Text1:
       if (code == EN_CHANGE && !settingText_) {
@@ -392,10 +399,12 @@ LRESULT FrmMain::OnControlColour(HDC dc, HWND control) {
 
 void FrmMain::OnDropFiles(HDROP drop) {
   std::vector<std::string> paths;
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; ++i) {
-    char name[kShellNameLength] = {};
-    if (DragQueryFileA(drop, i, name, sizeof name) > 0) paths.emplace_back(name);
+    std::wstring name(DragQueryFileW(drop, i, nullptr, 0) + std::size_t{1}, L'\0');
+    name.resize(DragQueryFileW(drop, i, name.data(), static_cast<UINT>(name.size())));
+    // A name with no UTF-8 form could not be erased by the path the model keeps.
+    if (auto path = winkit::WideToUtf8(name); path && !path->empty()) paths.push_back(std::move(*path));
   }
   DragFinish(drop);
   if (!wizard_ || !form_) return;
@@ -409,40 +418,52 @@ void FrmMain::PopUp(HMENU menu) {
   GetCursorPos(&at);
   SetForegroundWindow(form_);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, form_, nullptr);
-  PostMessageA(form_, WM_NULL, 0, 0);
+  PostMessageW(form_, WM_NULL, 0, 0);
 }
 
 void FrmMain::AddFiles() {
-  std::string answer(kPickerLength, '\0');
-  OPENFILENAMEA picker{};
+  std::wstring answer(kPickerLength, L'\0');
+  OPENFILENAMEW picker{};
   picker.lStructSize = sizeof picker;
   picker.hwndOwner = form_;
-  picker.lpstrFilter = "All Files\0*.*\0";
+  picker.lpstrFilter = L"All Files\0*.*\0";
   picker.lpstrFile = answer.data();
   picker.nMaxFile = static_cast<DWORD>(answer.size() - 2);
-  picker.lpstrTitle = "Select Files";
+  picker.lpstrTitle = L"Select Files";
   picker.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  if (!GetOpenFileNameA(&picker)) return;
+  if (!GetOpenFileNameW(&picker)) return;
   // One full path, or the folder and the names, each ended by a NUL; two end it all.
-  const std::size_t end = answer.find(std::string_view("\0\0", 2));
-  if (form_) wizard_->AddFiles(std::string_view(answer.data(), end == std::string::npos ? answer.size() : end));
+  // Each converts on its own: a name with no UTF-8 form is left out, a folder without one takes nothing.
+  std::string fields;
+  std::size_t count = 0, kept = 0;
+  for (std::size_t at = 0; at < answer.size() && answer[at] != L'\0'; ++count) {
+    const std::size_t end = std::min(answer.find(L'\0', at), answer.size());
+    const auto field = winkit::WideToUtf8(std::wstring_view(answer).substr(at, end - at));
+    at = end + 1;
+    if (!field && count == 0) return;
+    if (field) fields += (kept++ == 0 ? std::string() : std::string(1, '\0')) + *field;
+  }
+  // A folder whose names were all left out would read as a pick of the folder itself.
+  if (kept == 0 || (count > 1 && kept < 2) || !form_) return;
+  wizard_->AddFiles(fields);
 }
 
 void FrmMain::AddFolder() {
-  BROWSEINFOA browse{};
+  BROWSEINFOW browse{};
   browse.hwndOwner = form_;
-  browse.lpszTitle = "Select a folder";
+  browse.lpszTitle = L"Select a folder";
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
-  const winkit::UniquePidl chosen(SHBrowseForFolderA(&browse));
+  const winkit::UniquePidl chosen(SHBrowseForFolderW(&browse));
   if (!chosen) return;
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(chosen.get(), path) || !form_) return;
-  wizard_->AddFolder(path);
+  // The path of any length, where SHGetPathFromIDList stops at MAX_PATH.
+  winkit::UniqueCoTaskMem<PWSTR> path;
+  if (FAILED(SHGetNameFromIDList(chosen.get(), SIGDN_FILESYSPATH, path.put())) || !form_) return;
+  if (const auto folder = winkit::WideToUtf8(path.get())) wizard_->AddFolder(*folder);
 }
 
 int FrmMain::SelectedRow() const {
   return static_cast<int>(
-             SendMessageA(Control(ids::lvSelecteds), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) +
+             SendMessageW(Control(ids::lvSelecteds), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) +
          1;
 }
 
@@ -452,7 +473,7 @@ MessageAnswer FrmMain::ShowMessage(const MessageBoxRequest& request) {
   UINT flags = request.buttons == MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
   flags |= request.icon == MessageIcon::Exclamation ? MB_ICONEXCLAMATION : MB_ICONINFORMATION;
   if (request.cancelIsDefault) flags |= MB_DEFBUTTON2;
-  const int answer = MessageBoxA(form_, request.text.c_str(), request.caption.c_str(), flags);
+  const int answer = MessageBoxW(form_, Wide(request.text).c_str(), Wide(request.caption).c_str(), flags);
   return answer == IDOK ? MessageAnswer::Ok : MessageAnswer::Cancel;
 }
 
@@ -481,8 +502,8 @@ void FrmMain::Refresh() {
 void FrmMain::RenderMethodPage() {
   MethodPage& methods = wizard_->Methods();
   const HWND combo = Control(ids::Combo1);
-  if (SendMessageA(combo, CB_GETCURSEL, 0, 0) != methods.Selected())
-    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(methods.Selected()), 0);
+  if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != methods.Selected())
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(methods.Selected()), 0);
   SetText(ids::Text1, methods.CyclesText());
   for (int field = 1; field <= 3; ++field) {
     SetText(kHexFields[field - 1], methods.HexText(field));
@@ -504,8 +525,8 @@ void FrmMain::RenderProgressPage() {
   SetText(ids::Label12, progress.label12.text);
   SetText(ids::Label7, progress.label7.text);
   SetText(ids::Label22, progress.label22.text);
-  SendMessageA(Control(ids::pbFile), PBM_SETPOS, static_cast<WPARAM>(progress.pbFile), 0);
-  SendMessageA(Control(ids::pbMain), PBM_SETPOS, static_cast<WPARAM>(progress.pbMain), 0);
+  SendMessageW(Control(ids::pbFile), PBM_SETPOS, static_cast<WPARAM>(progress.pbFile), 0);
+  SendMessageW(Control(ids::pbMain), PBM_SETPOS, static_cast<WPARAM>(progress.pbMain), 0);
   const struct {
     int id;
     const Label& label;
@@ -525,25 +546,27 @@ void FrmMain::RenderList() {
   if (items.Revision() == shownRevision_) return;
   shownRevision_ = items.Revision();
   const HWND list = Control(ids::lvSelecteds);
-  SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   for (int index = 1; index <= items.Count(); ++index) {
     const ItemRow& row = items.Row(index);
-    LVITEMA item{};
+    std::wstring name = Wide(row[kName]);
+    LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = index - 1;
-    item.pszText = const_cast<char*>(row[kName].c_str());
+    item.pszText = name.data();
     item.iImage = IconFor(items.Get_ItemRealName(index));
-    const LRESULT at = SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    const LRESULT at = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     if (at < 0) continue;
     for (int column = 1; column < kColumnCount; ++column) {
-      LVITEMA cell{};
+      std::wstring text = Wide(row[static_cast<std::size_t>(column)]);
+      LVITEMW cell{};
       cell.iSubItem = column;
-      cell.pszText = const_cast<char*>(row[static_cast<std::size_t>(column)].c_str());
-      SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&cell));
+      cell.pszText = text.data();
+      SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&cell));
     }
   }
-  SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(list, nullptr, TRUE);
 }
 
@@ -553,9 +576,9 @@ int FrmMain::IconFor(const std::string& path) {
   // Each row gets an entry of its own: the placeholder, then the shell's small icon over it.
   const int entry = ImageList_Add(imageList1_.get(), placeholder_.get(), nullptr);
   if (entry < 0) return -1;
-  SHFILEINFOA info{};
+  SHFILEINFOW info{};
   const auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+      SHGetFileInfoW(Wide(path).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
   if (system) {
     const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
     if (icon) ImageList_ReplaceIcon(imageList1_.get(), entry, icon.get());
@@ -591,9 +614,9 @@ HWND FrmMain::Control(int id) const {
 
 std::string FrmMain::TextOf(int id) const {
   const HWND control = Control(id);
-  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
-  return text;
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return Utf8(text);
 }
 
 void FrmMain::SetText(int id, const std::string& text) {
@@ -601,13 +624,13 @@ void FrmMain::SetText(int id, const std::string& text) {
   if (shown == text) return;
   shown = text;
   settingText_ = true;
-  SetWindowTextA(Control(id), text.c_str());
+  SetWindowTextW(Control(id), Wide(text).c_str());
   settingText_ = false;
 }
 
 void FrmMain::SetShown(int id, bool shown) {
   const HWND control = Control(id);
-  if (control && ((GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0) != shown)
+  if (control && ((GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0) != shown)
     ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
 }
 

@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include "frm_main.h"
+#include "text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   // The common controls come before the window that uses them.
@@ -16,7 +17,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   int code = 1;
   {
     qelwipe::win::FrmMain form(instance);
-    if (form.Create(qelwipe::ArgumentText(GetCommandLineA()), show)) code = form.Run();
+    // The command line in UTF-16, as the system holds it: a list file named outside the code page is still found.
+    const auto commandLine = winkit::WideToUtf8(GetCommandLineW());
+    if (form.Create(qelwipe::ArgumentText(commandLine.value_or(std::string())), show)) code = form.Run();
   }
   if (SUCCEEDED(ole)) OleUninitialize();
   return code;

@@ -7,6 +7,8 @@
 #include "com_object.h"
 #include "com_ptr.h"
 #include "dornix.h"
+#include "text.h"
+#include "win_error.h"
 #include "wipe_surface.h"
 
 namespace qelwipe::win {
@@ -102,10 +104,14 @@ class WipeClient final : public EraseEngine {
   void CancelWipe() override { wipe_->CancelWipe(); }
 
  private:
-  // The call's failure stands for the result when the call itself failed.
+  // The call's failure stands for the result when the call itself failed. A
+  // path that is not whole UTF-8, or holds a NUL, would reach the engine as
+  // another name: it is refused here.
   template <class Call>
   static EraseResult Result(const std::string& path, Call call) {
-    const auto name = comkit::UniqueBstr::FromAnsi(path);
+    const auto wide = winkit::Utf8ToWide(path);
+    if (!wide || wide->empty() || wide->find(L'\0') != std::wstring::npos) return win_error::kInvalidName;
+    const comkit::UniqueBstr name(*wide);
     if (!name.get()) return E_OUTOFMEMORY;
     int result = 0;
     const HRESULT hr = call(name.get(), &result);

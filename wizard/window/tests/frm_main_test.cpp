@@ -12,6 +12,7 @@
 #include "control_ids.h"
 #include "scope_exit.h"
 #include "temp_folder.h"
+#include "text.h"
 #include "wizard_driver.h"
 
 namespace qelwipe::testing {
@@ -41,6 +42,33 @@ class FrmMainTest : public ::testing::Test {
     return path;
   }
 
+  // A file below the folder named in UTF-8, made by its extended path so that no length limits it; its path.
+  std::string Utf8File(const std::string& name, std::size_t size) {
+    const std::u8string base = folder.path().u8string();
+    const std::string path = std::string(base.begin(), base.end()) + "\\" + name;
+    const std::wstring wide = Extended(path);
+    for (std::size_t at = wide.find(L'\\', Extended(folder.path().string()).size() + 1); at != std::wstring::npos;
+         at = wide.find(L'\\', at + 1))
+      if (CreateDirectoryW(wide.substr(0, at).c_str(), nullptr)) made_.push_back(wide.substr(0, at));
+    WriteFile(wide, size);
+    made_.push_back(wide);
+    return path;
+  }
+  static std::wstring Extended(const std::string& path) {
+    return winkit::ExtendedLengthPath(winkit::Utf8ToWide(path).value_or(L""));
+  }
+  static bool Exists(const std::string& path) {
+    return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  // A list file in the temporary folder, named as the writers name one, holding `content` as it is.
+  static std::string ListFile(const std::string& content) {
+    wchar_t temporary[MAX_PATH + 1] = {}, list[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH + 1, temporary);
+    GetTempFileNameW(temporary, L"ss", 0, list);
+    std::ofstream(fs::path(list), std::ios::binary) << content;
+    return winkit::WideToUtf8(list).value_or("");
+  }
+
   static void ExpectButtons(const WizardProcess& wizard, bool back, const std::string& next, bool nextEnabled) {
     EXPECT_EQ(wizard.Enabled(ids::btnBack), back);
     EXPECT_EQ(wizard.Text(ids::btnNext), next);
@@ -68,7 +96,13 @@ class FrmMainTest : public ::testing::Test {
     EXPECT_TRUE(wizard.Screenshot(DosPath(SCREENSHOT_DIR) + "\\" + name, window)) << name;
   }
 
+  // The folder's own removal cannot reach past MAX_PATH: what Utf8File made goes first, deepest first.
+  void TearDown() override {
+    for (auto at = made_.rbegin(); at != made_.rend(); ++at) DeleteFileW(at->c_str()) || RemoveDirectoryW(at->c_str());
+  }
+
   TempFolder folder;
+  std::vector<std::wstring> made_;
 };
 
 TEST_F(FrmMainTest, ButtonsOnEveryPageFromWelcomeToExit) {
@@ -80,6 +114,7 @@ TEST_F(FrmMainTest, ButtonsOnEveryPageFromWelcomeToExit) {
   EXPECT_EQ(wizard.Text(ids::btnQuit), "Cancel");
   EXPECT_EQ(wizard.Text(ids::btnBack), "< &Back");
   EXPECT_EQ(wizard.Page(), 0);
+  EXPECT_NE(wizard.Text(ids::Label2).find("computer’s hard drive"), std::string::npos);
   EXPECT_FALSE(wizard.Visible(ids::Label27));
   ExpectButtons(wizard, false, "&Next >>", true);
 
@@ -316,7 +351,7 @@ TEST_F(FrmMainTest, MethodPageShowsTheHexFieldsTheMethodUses) {
   EXPECT_EQ(wizard.Text(ids::Label21).rfind("Quick Zero Wiping uses just 1-pass", 0), 0u);
 
   // The spin control keeps the cycles within 0 to 100.
-  wizard.Send(ids::Text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("100"));
+  wizard.Send(ids::Text1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"100"));
   wizard.PressKey(ids::Text1, VK_UP);
   wizard.PressKey(ids::Text1, VK_DOWN);
   ASSERT_TRUE(WaitFor([&] { return wizard.Text(ids::Text1) == "99"; }));
@@ -401,6 +436,64 @@ TEST_F(FrmMainTest, AddMenuPickersAddFilesLowerCasedAndFoldersAsTheyAre) {
   ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 2; }));
   EXPECT_EQ(wizard.Cell(1, 0), "Chosen Folder");
   EXPECT_EQ(wizard.Cell(1, 3), "File Folder");
+}
+
+TEST_F(FrmMainTest, NamesOutsideTheCodePageAndPathsPastMaxPathAreListedAndErased) {
+  const std::string longName = std::string(150, 'l') + "\\" + std::string(150, 'p') + "\\long.txt";
+  const std::vector<std::string> items{Utf8File("中文名.txt", 100), Utf8File("Кириллица.txt", 200),
+                                       Utf8File("😀.txt", 300), Utf8File(longName, 400),
+                                       "\\\\?\\" + Utf8File("dot.", 500)};
+  ASSERT_GT(items[3].size(), 300u);
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  Next(wizard, 1);
+  wizard.Drop(ids::lvSelecteds, items);
+  ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == static_cast<int>(items.size()); }));
+  for (int row = 0; row < wizard.RowCount(); ++row)
+    EXPECT_EQ(wizard.Cell(row, 1) + wizard.Cell(row, 0), items[static_cast<std::size_t>(row)]);
+  Next(wizard, 2);
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor([&] { return Finished(wizard); }, 30s)) << wizard.Text(ids::Label17);
+  for (const std::string& item : items) EXPECT_FALSE(Exists(item)) << item;
+}
+
+TEST_F(FrmMainTest, AFullWidthNameErasesOnlyItself) {
+  const std::string plain = Utf8File("report.txt", 300);
+  const std::string before = ReadFile(Extended(plain));
+  const std::string fullWidth = Utf8File("ｒｅｐｏｒｔ.txt", 300);
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  ListAndChoose(wizard, {fullWidth});
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor([&] { return Finished(wizard); })) << wizard.Text(ids::Label17);
+  EXPECT_FALSE(Exists(fullWidth));
+  EXPECT_EQ(ReadFile(Extended(plain)), before);
+}
+
+TEST_F(FrmMainTest, AUtf8ListFileAndAnAnsiOneBothGiveTheirPaths) {
+  // Names without capitals: a list file's texts are shown lower-cased.
+  const std::string cyrillic = Utf8File("список.txt", 10);
+  const std::string emoji = Utf8File("📄.txt", 10);
+  const std::string accented = Utf8File("café.txt", 10);
+  char ansi[MAX_PATH * 2] = {};
+  BOOL lossy = FALSE;
+  const std::wstring accentedWide = winkit::Utf8ToWide(accented).value_or(L"");
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, accentedWide.c_str(), -1, ansi, sizeof ansi, nullptr, &lossy);
+  ASSERT_FALSE(lossy) << "the code page has no é";
+
+  const struct {
+    std::string content;
+    std::vector<std::string> names;
+  } lists[] = {{"\xEF\xBB\xBF" + cyrillic + "\r\n" + emoji + "\r\n", {"список.txt", "📄.txt"}},
+               {std::string(ansi) + "\r\n", {"café.txt"}}};
+  for (const auto& list : lists) {
+    WizardProcess wizard(ListFile(list.content));
+    ASSERT_TRUE(wizard.Started());
+    Next(wizard, 1);
+    ASSERT_EQ(wizard.RowCount(), static_cast<int>(list.names.size()));
+    for (int row = 0; row < wizard.RowCount(); ++row)
+      EXPECT_EQ(wizard.Cell(row, 0), list.names[static_cast<std::size_t>(row)]);
+  }
 }
 
 }  // namespace

@@ -6,30 +6,34 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <thread>
 
 #include "control_ids.h"
 #include "handles.h"
 #include "scope_exit.h"
+#include "text.h"
 
 namespace qelwipe::testing {
 namespace {
 
-constexpr char kFormClass[] = "QelWipeFrmMain";
+constexpr wchar_t kFormClass[] = L"QelWipeFrmMain";
 constexpr DWORD kSendTimeout = 5000;
 
 LRESULT SendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
-  SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeout, &result);
+  SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeout, &result);
   return static_cast<LRESULT>(result);
 }
 
+std::string Utf8(std::wstring_view text) { return winkit::WideToUtf8(text).value_or("(not UTF-16)"); }
+std::wstring Wide(const std::string& text) { return winkit::Utf8ToWide(text).value_or(L""); }
+
 std::string WindowText(HWND window) {
-  char text[4096] = {};
-  SendTo(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-  return text;
+  wchar_t text[4096] = {};
+  SendTo(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+  return Utf8(text);
 }
 
 // Memory inside the program, for messages that carry pointers.
@@ -61,7 +65,7 @@ class RemoteBlock {
 
 struct WindowSearch {
   DWORD processId;
-  const char* className;
+  const wchar_t* className;
   const std::string* title;  // any title when null
   HWND found = nullptr;
 };
@@ -70,9 +74,9 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
   auto& search = *reinterpret_cast<WindowSearch*>(context);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  char className[64] = {};
-  GetClassNameA(window, className, sizeof className);
-  if (owner == search.processId && std::strcmp(className, search.className) == 0 && IsWindowVisible(window) &&
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, static_cast<int>(std::size(className)));
+  if (owner == search.processId && std::wcscmp(className, search.className) == 0 && IsWindowVisible(window) &&
       (!search.title || WindowText(window) == *search.title)) {
     search.found = window;
     return FALSE;
@@ -82,7 +86,7 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context) {
 
 // A visible top-level window of the process, once one shows.
 HWND WaitForWindow(
-    DWORD processId, const char* className, const std::string* title, std::chrono::milliseconds timeout,
+    DWORD processId, const wchar_t* className, const std::string* title, std::chrono::milliseconds timeout,
     const std::function<bool()>& giveUp = [] { return false; }) {
   WindowSearch search{processId, className, title};
   WaitFor(
@@ -190,39 +194,39 @@ std::string Dialog::Text() const {
   return WindowText(GetDlgItem(window, 0xFFFF));
 }
 
-bool Dialog::IsDefault(int id) const { return (GetWindowLongA(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
+bool Dialog::IsDefault(int id) const { return (GetWindowLongW(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
 
-void Dialog::Press(int id) const { PostMessageA(Item(id), BM_CLICK, 0, 0); }
+void Dialog::Press(int id) const { PostMessageW(Item(id), BM_CLICK, 0, 0); }
 
 bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder) {
-  RemoteBlock path(process, folder.size() + 1);
-  path.Write(0, folder.c_str(), folder.size() + 1);
-  const HWND tree = FindWindowExA(browser.window, nullptr, WC_TREEVIEWA, nullptr);
+  const std::wstring wide = Wide(folder);
+  RemoteBlock path(process, (wide.size() + 1) * sizeof(wchar_t));
+  path.Write(0, wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
+  const HWND tree = FindWindowExW(browser.window, nullptr, WC_TREEVIEWW, nullptr);
   constexpr std::size_t kTextLength = 260;
-  RemoteBlock item(process, sizeof(TVITEMA) + kTextLength);
+  RemoteBlock item(process, sizeof(TVITEMW) + kTextLength * sizeof(wchar_t));
   const std::string name = folder.substr(folder.find_last_of('\\') + 1);
   // The dialog may still settle on its first choice after it shows: ask until the tree agrees.
   return WaitFor([&] {
-    SendTo(browser.window, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(path.get()));
-    TVITEMA query{};
+    SendTo(browser.window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(path.get()));
+    TVITEMW query{};
     query.mask = TVIF_TEXT;
     query.hItem = reinterpret_cast<HTREEITEM>(SendTo(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-    query.pszText = item.get() + sizeof(TVITEMA);
+    query.pszText = reinterpret_cast<wchar_t*>(item.get() + sizeof(TVITEMW));
     query.cchTextMax = kTextLength;
     item.Write(0, &query, sizeof query);
-    if (!query.hItem || !SendTo(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(item.get()))) return false;
-    char text[kTextLength] = {};
-    item.Read(sizeof(TVITEMA), text, sizeof text - 1);
-    return name == text;
+    if (!query.hItem || !SendTo(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(item.get()))) return false;
+    wchar_t text[kTextLength] = {};
+    item.Read(sizeof(TVITEMW), text, sizeof text - sizeof(wchar_t));
+    return name == Utf8(text);
   });
 }
 
 WizardProcess::WizardProcess(const std::string& arguments) {
-  std::string commandLine = "\"" + DosPath(QELWIPE_EXE) + "\"";
-  if (!arguments.empty()) commandLine += " " + arguments;
-  STARTUPINFOA startup{};
+  std::wstring commandLine = Wide("\"" + DosPath(QELWIPE_EXE) + "\"" + (arguments.empty() ? "" : " " + arguments));
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
     return;
   form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
 }
@@ -231,7 +235,7 @@ WizardProcess::~WizardProcess() {
   if (!process_.hProcess) return;
   if (Running()) {
     // The close box ends the program without a question.
-    if (form_) PostMessageA(form_, WM_CLOSE, 0, 0);
+    if (form_) PostMessageW(form_, WM_CLOSE, 0, 0);
     if (!WaitForExit(5s)) TerminateProcess(process_.hProcess, 1);
   }
   CloseHandle(process_.hThread);
@@ -258,7 +262,7 @@ LRESULT WizardProcess::Send(int id, UINT message, WPARAM wParam, LPARAM lParam) 
   return SendTo(Control(id), message, wParam, lParam);
 }
 
-void WizardProcess::Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+void WizardProcess::Click(int id) const { PostMessageW(Control(id), BM_CLICK, 0, 0); }
 
 bool WizardProcess::NextTo(int page) const {
   Click(ids::btnNext);
@@ -276,34 +280,36 @@ Dialog WizardProcess::ConfirmErase(int button) const {
 }
 
 void WizardProcess::ClickLabel(int id) const {
-  PostMessageA(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-  PostMessageA(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  PostMessageW(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  PostMessageW(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
 }
 
 void WizardProcess::PressKey(int id, int key) const {
-  PostMessageA(Control(id), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
-  PostMessageA(Control(id), WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
+  PostMessageW(Control(id), WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+  PostMessageW(Control(id), WM_KEYUP, static_cast<WPARAM>(key), 0xC0000001);
 }
 
-void WizardProcess::Command(int id) const { PostMessageA(form_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+void WizardProcess::Command(int id) const { PostMessageW(form_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
 void WizardProcess::Choose(int comboId, int index) const {
   const HWND combo = Control(comboId);
   SendTo(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  PostMessageA(GetParent(combo), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  PostMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
 void WizardProcess::Drop(int id, const std::vector<std::string>& paths) const {
-  std::string block(sizeof(DROPFILES), '\0');
+  std::wstring names;
+  for (const auto& path : paths) names += Wide(path) + L'\0';
+  names += L'\0';
   DROPFILES header{};
   header.pFiles = sizeof(DROPFILES);
-  std::memcpy(block.data(), &header, sizeof header);
-  for (const auto& path : paths) block += path + '\0';
-  block += '\0';
-  RemoteBlock remote(process_.hProcess, block.size());
-  remote.Write(0, block.data(), block.size());
+  header.fWide = TRUE;
+  const std::size_t size = sizeof header + names.size() * sizeof(wchar_t);
+  RemoteBlock remote(process_.hProcess, size);
+  remote.Write(0, &header, sizeof header);
+  remote.Write(sizeof header, names.data(), names.size() * sizeof(wchar_t));
   remote.Keep();  // the program's DragFinish lets it go
-  PostMessageA(Control(id), WM_DROPFILES, reinterpret_cast<WPARAM>(remote.get()), 0);
+  PostMessageW(Control(id), WM_DROPFILES, reinterpret_cast<WPARAM>(remote.get()), 0);
 }
 
 int WizardProcess::RowCount() const {
@@ -312,23 +318,23 @@ int WizardProcess::RowCount() const {
 
 std::string WizardProcess::Cell(int row, int column) const {
   constexpr std::size_t kTextLength = 1024;
-  RemoteBlock remote(process_.hProcess, sizeof(LVITEMA) + kTextLength);
-  LVITEMA item{};
+  RemoteBlock remote(process_.hProcess, sizeof(LVITEMW) + kTextLength * sizeof(wchar_t));
+  LVITEMW item{};
   item.iSubItem = column;
-  item.pszText = remote.get() + sizeof(LVITEMA);
+  item.pszText = reinterpret_cast<wchar_t*>(remote.get() + sizeof(LVITEMW));
   item.cchTextMax = kTextLength;
   remote.Write(0, &item, sizeof item);
-  const auto length = SendTo(Control(ids::lvSelecteds), LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+  const auto length = SendTo(Control(ids::lvSelecteds), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                              reinterpret_cast<LPARAM>(remote.get()));
-  std::string text(kTextLength, '\0');
-  remote.Read(sizeof(LVITEMA), text.data(), text.size());
+  std::wstring text(kTextLength, L'\0');
+  remote.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
   text.resize(static_cast<std::size_t>(length));
-  return text;
+  return Utf8(text);
 }
 
 void WizardProcess::SelectRow(int row) const {
-  RemoteBlock remote(process_.hProcess, sizeof(LVITEMA));
-  LVITEMA item{};
+  RemoteBlock remote(process_.hProcess, sizeof(LVITEMW));
+  LVITEMW item{};
   item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
   remote.Write(0, &item, sizeof item);
   SendTo(Control(ids::lvSelecteds), LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
@@ -341,8 +347,8 @@ void WizardProcess::ClickHeader(int column) const {
   int x = static_cast<int>(SendTo(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0)) / 2;
   for (int before = 0; before < column; ++before)
     x += static_cast<int>(SendTo(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(before), 0));
-  PostMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 4));
-  PostMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 4));
+  PostMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 4));
+  PostMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(x, 4));
 }
 
 bool WizardProcess::ChooseFromMenu(int buttonId, int key) const {
@@ -353,21 +359,21 @@ bool WizardProcess::ChooseFromMenu(int buttonId, int key) const {
 }
 
 bool WizardProcess::AnswerPopupMenu(int key) const {
-  const HWND popup = WaitForWindow(process_.dwProcessId, "#32768", nullptr, 10s);
+  const HWND popup = WaitForWindow(process_.dwProcessId, L"#32768", nullptr, 10s);
   if (!popup) return false;
   // Menus belong to their process: the entries cannot be read from here, only chosen.
   // The menu may show a moment before it takes keys: press until it closes.
   return WaitFor([&] {
     if (key == VK_ESCAPE)
-      PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 1);
+      PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 1);
     else
-      PostMessageA(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
+      PostMessageW(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
     return WaitFor([&] { return !IsWindowVisible(popup); }, 500ms);
   });
 }
 
 Dialog WizardProcess::WaitForDialog(const std::string& title, std::chrono::milliseconds timeout) const {
-  return {WaitForWindow(process_.dwProcessId, "#32770", &title, timeout)};
+  return {WaitForWindow(process_.dwProcessId, L"#32770", &title, timeout)};
 }
 
 bool WizardProcess::WaitForExit(std::chrono::milliseconds timeout) const {
