@@ -1,8 +1,13 @@
 #include "registry.h"
 
 #include <objbase.h>
+#include <oleauto.h>
+#include <olectl.h>
 
 #include <utility>
+
+#include "com_object.h"
+#include "com_ptr.h"
 
 namespace comkit {
 
@@ -64,6 +69,13 @@ HRESULT DeleteKeyTree(HKEY root, const std::string& path) {
   const LSTATUS status = RegDeleteTreeA(root, path.c_str());
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
   return HRESULT_FROM_WIN32(status);
+}
+
+HRESULT RegisterThisModuleTypeLibrary() {
+  std::wstring module = ThisModulePath();
+  ComPtr<ITypeLib> library;
+  if (module.empty() || FAILED(LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
+  return SUCCEEDED(RegisterTypeLib(library.get(), module.data(), nullptr)) ? S_OK : SELFREG_E_TYPELIB;
 }
 
 }  // namespace comkit

@@ -51,4 +51,7 @@ HRESULT WriteEntries(HKEY root, std::span<const RegistryEntry> entries, std::spa
 // Removes a key with everything below it; a key that is not there is no failure.
 HRESULT DeleteKeyTree(HKEY root, const std::string& path);
 
+// Registers the type library embedded in this module; SELFREG_E_TYPELIB when that fails.
+HRESULT RegisterThisModuleTypeLibrary();
+
 }  // namespace comkit

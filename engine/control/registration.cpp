@@ -7,7 +7,6 @@
 #include <string>
 
 #include "com_object.h"
-#include "com_ptr.h"
 #include "dornix.h"
 #include "registry.h"
 #include "wipe_control.h"
@@ -53,13 +52,6 @@ std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
            {"%MODULE%", std::move(modulePath)}}};
 }
 
-HRESULT RegisterTypeLibrary() {
-  std::wstring module = comkit::ThisModulePath();
-  comkit::ComPtr<ITypeLib> library;
-  if (module.empty() || FAILED(LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
-  return SUCCEEDED(RegisterTypeLib(library.get(), module.data(), nullptr)) ? S_OK : SELFREG_E_TYPELIB;
-}
-
 }  // namespace
 
 HRESULT RegisterWipeControl() {
@@ -70,7 +62,7 @@ HRESULT RegisterWipeControl() {
   HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(kClassKey, placeholders));
   if (SUCCEEDED(hr)) hr = comkit::WriteEntries(HKEY_CLASSES_ROOT, kEntries, placeholders);
   if (FAILED(hr)) return SELFREG_E_CLASS;
-  return RegisterTypeLibrary();
+  return comkit::RegisterThisModuleTypeLibrary();
 }
 
 HRESULT UnregisterWipeControl() {
