@@ -168,6 +168,8 @@ std::string DosPath(const std::string& unixPath) {
   return path;
 }
 
+std::string WizardProgram() { return DosPath(QELWIPE_EXE); }
+
 bool SetDornixRegistered(bool registered) {
   const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
   if (!dornix) return false;
@@ -218,13 +220,22 @@ bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::str
 }
 
 WizardProcess::WizardProcess(const std::string& arguments) {
-  std::string commandLine = "\"" + DosPath(QELWIPE_EXE) + "\"";
+  std::string commandLine = "\"" + WizardProgram() + "\"";
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
     return;
   form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
+}
+
+WizardProcess::WizardProcess(StartedElsewhere wait) {
+  HWND form = nullptr;
+  if (!WaitFor([&] { return (form = FindWindowA(kFormClass, nullptr)) && IsWindowVisible(form); }, wait.timeout))
+    return;
+  GetWindowThreadProcessId(form, &process_.dwProcessId);
+  process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_.dwProcessId);
+  if (process_.hProcess) form_ = form;
 }
 
 WizardProcess::~WizardProcess() {
@@ -234,7 +245,7 @@ WizardProcess::~WizardProcess() {
     if (form_) PostMessageA(form_, WM_CLOSE, 0, 0);
     if (!WaitForExit(5s)) TerminateProcess(process_.hProcess, 1);
   }
-  CloseHandle(process_.hThread);
+  if (process_.hThread) CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
 }
 
