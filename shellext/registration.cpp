@@ -44,27 +44,17 @@ std::array<comkit::Placeholder, 4> Placeholders(std::string modulePath) {
            {"%MODULE%", std::move(modulePath)}}};
 }
 
+const comkit::ServerRegistration kServer{kEntries,      kClassKey,     kOwnedKeys,    &LIBID_PvMenu,
+                                         kLibraryMajor, kLibraryMinor, kLibraryLocale};
+
 }  // namespace
 
 HRESULT RegisterContextMenu() {
   std::string module = comkit::ThisModulePathAnsi();
   if (module.empty()) return SELFREG_E_CLASS;
-  const auto placeholders = Placeholders(std::move(module));
-  HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(kClassKey, placeholders));
-  if (SUCCEEDED(hr)) hr = comkit::WriteEntries(HKEY_CLASSES_ROOT, kEntries, placeholders);
-  if (FAILED(hr)) return SELFREG_E_CLASS;
-  return comkit::RegisterThisModuleTypeLibrary();
+  return comkit::RegisterServer(kServer, Placeholders(std::move(module)));
 }
 
-HRESULT UnregisterContextMenu() {
-  const auto placeholders = Placeholders({});
-  HRESULT result = S_OK;
-  for (const std::string_view key : kOwnedKeys) {
-    if (FAILED(comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(key, placeholders)))) result = SELFREG_E_CLASS;
-  }
-  // A library that is not registered is already in the state asked for.
-  UnRegisterTypeLib(LIBID_PvMenu, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
-  return result;
-}
+HRESULT UnregisterContextMenu() { return comkit::UnregisterServer(kServer, Placeholders({})); }
 
 }  // namespace lintorel
