@@ -170,6 +170,8 @@ TEST_F(ContextMenuTest, TakesUpTo255ItemsAndShowsThemThroughLateBinding) {
   EXPECT_EQ((*count).bVal, 255);
   EXPECT_EQ(std::wstring((*name).bstrVal), paths[0]);
   EXPECT_TRUE(FAILED(Initialize(many)));
+  // A name longer than the buffer is refused, never cut into another name.
+  EXPECT_TRUE(FAILED(Initialize({paths[1] + std::wstring(1100, L'a')})));
 }
 
 TEST_F(ContextMenuTest, InsertsItsCommandForTheMenusItServes) {
