@@ -64,11 +64,20 @@ bool WantsCommand(UINT flags) {
   return (flags & 0xF) == CMF_NORMAL || (!(flags & CMF_VERBSONLY) && (flags & CMF_EXPLORE));
 }
 
+// IMenuSelection's description, from the type library embedded in this module.
+HRESULT LoadSelectionTypeInfo(ComPtr<ITypeInfo>& info) {
+  const std::wstring module = comkit::ThisModulePath();
+  ComPtr<ITypeLib> library;
+  const HRESULT hr = module.empty() ? E_FAIL : LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
+  return FAILED(hr) ? hr : library->GetTypeInfoOfGuid(IID_IMenuSelection, info.put());
+}
+
 }  // namespace
 
 ContextMenu::ContextMenu(IUnknown* outer)
     : ComObject(outer),
-      bitmap_(static_cast<HBITMAP>(LoadImageW(comkit::ThisModule(), kMenuBitmap, IMAGE_BITMAP, 0, 0, 0))) {}
+      bitmap_(static_cast<HBITMAP>(LoadImageW(comkit::ThisModule(), kMenuBitmap, IMAGE_BITMAP, 0, 0, 0))),
+      dispatch_(LoadSelectionTypeInfo) {}
 
 HRESULT ContextMenu::FindInterface(REFIID iid, void** out) {
   static const QITAB table[] = {
@@ -83,44 +92,17 @@ HRESULT ContextMenu::FindInterface(REFIID iid, void** out) {
 
 // --- IDispatch ---------------------------------------------------------------
 
-HRESULT ContextMenu::LoadTypeInfo() {
-  if (typeInfo_) return S_OK;
-  return comkit::Guarded([&] {
-    const std::wstring module = comkit::ThisModulePath();
-    ComPtr<ITypeLib> library;
-    HRESULT hr = module.empty() ? E_FAIL : LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
-    if (SUCCEEDED(hr)) hr = library->GetTypeInfoOfGuid(IID_IMenuSelection, typeInfo_.put());
-    return hr;
-  });
-}
+STDMETHODIMP ContextMenu::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
 
-STDMETHODIMP ContextMenu::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 1;
-  return S_OK;
-}
-
-STDMETHODIMP ContextMenu::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  if (!info) return E_POINTER;
-  *info = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  const HRESULT hr = LoadTypeInfo();
-  return FAILED(hr) ? hr : typeInfo_.CopyTo(info);
-}
+STDMETHODIMP ContextMenu::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
 
 STDMETHODIMP ContextMenu::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = LoadTypeInfo();
-  return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo_.get(), names, count, ids);
+  return dispatch_.GetIDsOfNames(iid, names, count, ids);
 }
 
 STDMETHODIMP ContextMenu::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* exception, UINT* argumentError) {
-  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = LoadTypeInfo();
-  if (FAILED(hr)) return hr;
-  return DispInvoke(static_cast<IMenuSelection*>(this), typeInfo_.get(), id, flags, params, result, exception,
-                    argumentError);
+  return dispatch_.Invoke(static_cast<IMenuSelection*>(this), id, iid, flags, params, result, exception, argumentError);
 }
 
 // --- IMenuSelection ----------------------------------------------------------

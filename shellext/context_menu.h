@@ -12,6 +12,7 @@
 #include "com_ptr.h"
 #include "handles.h"
 #include "lintorel.h"
+#include "type_info_dispatch.h"
 
 namespace lintorel {
 
@@ -19,7 +20,7 @@ class ContextMenu final : public comkit::ComObject<IMenuSelection, IShellExtInit
  public:
   explicit ContextMenu(IUnknown* outer);
 
-  // IDispatch, from the embedded type library.
+  // IDispatch, from the type library embedded in the module.
   STDMETHODIMP GetTypeInfoCount(UINT* count) override;
   STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
   STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
@@ -42,14 +43,13 @@ class ContextMenu final : public comkit::ComObject<IMenuSelection, IShellExtInit
   HRESULT FindInterface(REFIID iid, void** out) override;
 
  private:
-  HRESULT LoadTypeInfo();
   HRESULT ReadSelection(HDROP drop);
   HRESULT StartWizard(const std::string& listFile) const;
 
   std::vector<std::wstring> paths_;
   // From this module's own resources: never a library found by name on the host's search path.
   winkit::UniqueBitmap bitmap_;
-  comkit::ComPtr<ITypeInfo> typeInfo_;
+  comkit::TypeInfoDispatch dispatch_;
 };
 
 }  // namespace lintorel
