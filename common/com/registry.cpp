@@ -1,8 +1,13 @@
 #include "registry.h"
 
 #include <objbase.h>
+#include <oleauto.h>
+#include <olectl.h>
 
 #include <utility>
+
+#include "com_object.h"
+#include "com_ptr.h"
 
 namespace comkit {
 
@@ -64,6 +69,33 @@ HRESULT DeleteKeyTree(HKEY root, const std::string& path) {
   const LSTATUS status = RegDeleteTreeA(root, path.c_str());
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
   return HRESULT_FROM_WIN32(status);
+}
+
+namespace {
+
+HRESULT RegisterThisModuleTypeLibrary() {
+  std::wstring module = ThisModulePath();
+  ComPtr<ITypeLib> library;
+  if (module.empty() || FAILED(LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
+  return SUCCEEDED(RegisterTypeLib(library.get(), module.data(), nullptr)) ? S_OK : SELFREG_E_TYPELIB;
+}
+
+}  // namespace
+
+HRESULT RegisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders) {
+  HRESULT hr = DeleteKeyTree(HKEY_CLASSES_ROOT, Expand(server.classKey, placeholders));
+  if (SUCCEEDED(hr)) hr = WriteEntries(HKEY_CLASSES_ROOT, server.entries, placeholders);
+  if (FAILED(hr)) return SELFREG_E_CLASS;
+  return RegisterThisModuleTypeLibrary();
+}
+
+HRESULT UnregisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders) {
+  HRESULT result = S_OK;
+  for (const std::string_view key : server.ownedKeys)
+    if (FAILED(DeleteKeyTree(HKEY_CLASSES_ROOT, Expand(key, placeholders)))) result = SELFREG_E_CLASS;
+  // A library that is not registered is already in the state asked for.
+  UnRegisterTypeLib(*server.library, server.major, server.minor, server.locale, SYS_WIN64);
+  return result;
 }
 
 }  // namespace comkit

@@ -51,4 +51,20 @@ HRESULT WriteEntries(HKEY root, std::span<const RegistryEntry> entries, std::spa
 // Removes a key with everything below it; a key that is not there is no failure.
 HRESULT DeleteKeyTree(HKEY root, const std::string& path);
 
+// A self-registering server's class below HKEY_CLASSES_ROOT, as data.
+struct ServerRegistration {
+  std::span<const RegistryEntry> entries;
+  std::string_view classKey;                    // removed before the entries are written
+  std::span<const std::string_view> ownedKeys;  // removed on unregistration; never the CLSID key itself
+  const GUID* library;                          // the type library embedded in the module
+  unsigned short major, minor;
+  LCID locale;
+};
+
+// Writes the entries into a fresh class key, then registers the module's type
+// library: SELFREG_E_CLASS or SELFREG_E_TYPELIB when a step fails.
+HRESULT RegisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders);
+// Removes the owned keys and the library's registration.
+HRESULT UnregisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders);
+
 }  // namespace comkit

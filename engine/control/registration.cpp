@@ -7,7 +7,6 @@
 #include <string>
 
 #include "com_object.h"
-#include "com_ptr.h"
 #include "dornix.h"
 #include "registry.h"
 #include "wipe_control.h"
@@ -53,36 +52,17 @@ std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
            {"%MODULE%", std::move(modulePath)}}};
 }
 
-HRESULT RegisterTypeLibrary() {
-  std::wstring module = comkit::ThisModulePath();
-  comkit::ComPtr<ITypeLib> library;
-  if (module.empty() || FAILED(LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put()))) return SELFREG_E_TYPELIB;
-  return SUCCEEDED(RegisterTypeLib(library.get(), module.data(), nullptr)) ? S_OK : SELFREG_E_TYPELIB;
-}
+const comkit::ServerRegistration kServer{kEntries,      kClassKey,     kOwnedKeys,    &LIBID_VCLib,
+                                         kLibraryMajor, kLibraryMinor, kLibraryLocale};
 
 }  // namespace
 
 HRESULT RegisterWipeControl() {
   std::string module = comkit::ThisModulePathAnsi();
   if (module.empty()) return SELFREG_E_CLASS;
-  const auto placeholders = Placeholders(std::move(module));
-
-  HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(kClassKey, placeholders));
-  if (SUCCEEDED(hr)) hr = comkit::WriteEntries(HKEY_CLASSES_ROOT, kEntries, placeholders);
-  if (FAILED(hr)) return SELFREG_E_CLASS;
-  return RegisterTypeLibrary();
+  return comkit::RegisterServer(kServer, Placeholders(std::move(module)));
 }
 
-HRESULT UnregisterWipeControl() {
-  const auto placeholders = Placeholders({});
-  HRESULT result = S_OK;
-  for (const std::string_view key : kOwnedKeys) {
-    const HRESULT hr = comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, comkit::Expand(key, placeholders));
-    if (FAILED(hr)) result = SELFREG_E_CLASS;
-  }
-  // A library that is not registered is already in the state asked for.
-  UnRegisterTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, SYS_WIN64);
-  return result;
-}
+HRESULT UnregisterWipeControl() { return comkit::UnregisterServer(kServer, Placeholders({})); }
 
 }  // namespace dornix

@@ -9,12 +9,39 @@ namespace dornix {
 
 using comkit::ComPtr;
 
+namespace {
+
+// The dispatch description of IWipe: from the registered library, else the one
+// embedded in this module; calls go through the dual interface's vtable half.
+HRESULT LoadWipeTypeInfo(ComPtr<ITypeInfo>& out) {
+  ComPtr<ITypeLib> library;
+  HRESULT hr = LoadRegTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, library.put());
+  if (FAILED(hr)) {
+    const std::wstring module = comkit::ThisModulePath();
+    if (module.empty()) return hr;
+    hr = LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
+    if (FAILED(hr)) return hr;
+  }
+  ComPtr<ITypeInfo> info;
+  hr = library->GetTypeInfoOfGuid(IID_IWipe, info.put());
+  if (FAILED(hr)) return hr;
+  HREFTYPE vtableHalf = 0;
+  ComPtr<ITypeInfo> vtableInfo;
+  if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableHalf)) &&
+      SUCCEEDED(info->GetRefTypeInfo(vtableHalf, vtableInfo.put())))
+    info = vtableInfo;
+  out = info;
+  return S_OK;
+}
+
+}  // namespace
+
 WipeControl::WipeControl(IUnknown* outer)
     : ComObject(outer),
       files_(MakePlatformFileAccess()),
-      core_(*files_, [this](std::int32_t round, std::int32_t pass, std::int32_t percent) {
-        events_.Raise(round, pass, percent);
-      }) {
+      core_(*files_, [this](std::int32_t round, std::int32_t pass,
+                            std::int32_t percent) { events_.Raise(round, pass, percent); }),
+      dispatch_(LoadWipeTypeInfo) {
   InitNew();
 }
 
@@ -43,62 +70,19 @@ HRESULT WipeControl::FindInterface(REFIID iid, void** out) {
 
 // --- IDispatch ---------------------------------------------------------------
 
-HRESULT WipeControl::LoadTypeInfo() {
-  if (typeInfo_) return S_OK;
-  // Reached from the IDispatch methods: nothing may unwind into their caller.
-  return comkit::Guarded([&] {
-    ComPtr<ITypeLib> library;
-    HRESULT hr = LoadRegTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, library.put());
-    if (FAILED(hr)) {
-      // Not registered (yet): the library is embedded in this module.
-      const std::wstring module = comkit::ThisModulePath();
-      if (module.empty()) return hr;
-      hr = LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
-      if (FAILED(hr)) return hr;
-    }
-    ComPtr<ITypeInfo> info;
-    hr = library->GetTypeInfoOfGuid(IID_IWipe, info.put());
-    if (FAILED(hr)) return hr;
-    // The dispatch description of a dual interface; calls go through its vtable half.
-    HREFTYPE vtableHalf = 0;
-    ComPtr<ITypeInfo> vtableInfo;
-    if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableHalf)) &&
-        SUCCEEDED(info->GetRefTypeInfo(vtableHalf, vtableInfo.put())))
-      info = vtableInfo;
-    typeInfo_ = info;
-    return S_OK;
-  });
-}
+STDMETHODIMP WipeControl::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
 
-STDMETHODIMP WipeControl::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 1;
-  return S_OK;
-}
-
-STDMETHODIMP WipeControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-  if (!info) return E_POINTER;
-  *info = nullptr;
-  if (index != 0) return DISP_E_BADINDEX;
-  const HRESULT hr = LoadTypeInfo();
-  return FAILED(hr) ? hr : typeInfo_.CopyTo(info);
-}
+STDMETHODIMP WipeControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
 
 STDMETHODIMP WipeControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = LoadTypeInfo();
-  return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo_.get(), names, count, ids);
+  return dispatch_.GetIDsOfNames(iid, names, count, ids);
 }
 
 STDMETHODIMP WipeControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* exception, UINT* argumentError) {
-  if (!IsEqualIID(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
-  const HRESULT hr = LoadTypeInfo();
-  if (FAILED(hr)) return hr;
-  // The call may outlive the host's last reference (see Erase); so must the type information.
+  // The call may outlive the host's last reference (see Erase).
   const ComPtr<IUnknown> keepAlive(Outer());
-  const ComPtr<ITypeInfo> info = typeInfo_;
-  return DispInvoke(static_cast<IWipe*>(this), info.get(), id, flags, params, result, exception, argumentError);
+  return dispatch_.Invoke(static_cast<IWipe*>(this), id, iid, flags, params, result, exception, argumentError);
 }
 
 // --- IWipe -------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "com_ptr.h"
 #include "dornix.h"
 #include "platform_file_access.h"
+#include "type_info_dispatch.h"
 #include "wipe_core.h"
 
 namespace dornix {
@@ -147,14 +148,13 @@ class WipeControl final
   };
 
   HRESULT FindInterface(REFIID iid, void** out) override;
-  HRESULT LoadTypeInfo();
   HRESULT Erase(int* result, const std::function<ErrorCode()>& erase);
   HRESULT ActivateInPlace(IOleClientSite* site);
 
   std::unique_ptr<FileAccess> files_;
   WipeCore core_;
   EventPoint events_{*this};
-  comkit::ComPtr<ITypeInfo> typeInfo_;
+  comkit::TypeInfoDispatch dispatch_;
 
   SIZEL extent_{};
   bool dirty_ = false;

@@ -13,7 +13,11 @@ std::string ArgumentText(std::string_view commandLine) {
     while (i < commandLine.size() && commandLine[i] != ' ' && commandLine[i] != '\t') ++i;
   }
   while (i < commandLine.size() && (commandLine[i] == ' ' || commandLine[i] == '\t')) ++i;
-  return std::string(commandLine.substr(i));
+  std::string_view argument = commandLine.substr(i);
+  // The shell extension quotes the list file's path, as a path with blanks must be.
+  if (argument.size() >= 2 && argument.front() == '"' && argument.back() == '"')
+    argument = argument.substr(1, argument.size() - 2);
+  return std::string(argument);
 }
 
 namespace {

@@ -9,7 +9,7 @@
 namespace qelwipe {
 
 // What follows the program's own name (quoted or not) and the blanks after it,
-// taken whole: neither split at blanks nor unquoted.
+// taken whole: never split at blanks; one pair of quotes around all of it is removed.
 std::string ArgumentText(std::string_view commandLine);
 
 // Adds every path of the list file to the items, as a selection of its own,

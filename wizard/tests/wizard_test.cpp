@@ -209,6 +209,7 @@ TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
   EXPECT_EQ(ArgumentText("C:\\Tools\\qelwipe.exe C:\\Temp\\ss1.tmp"), "C:\\Temp\\ss1.tmp");
   EXPECT_EQ(ArgumentText("\"C:\\My Tools\\qelwipe.exe\"   C:\\My Temp\\ss1.tmp "), "C:\\My Temp\\ss1.tmp ");
   EXPECT_EQ(ArgumentText("qelwipe.exe"), "");
+  EXPECT_EQ(ArgumentText("\"C:\\My Tools\\qelwipe.exe\" \"C:\\My Temp\\ss1.tmp\""), "C:\\My Temp\\ss1.tmp");
   // An unreadable list deletes nothing.
   fakes::FakeFileSystem files;
   fakes::FakeRegistry registry;

@@ -172,6 +172,8 @@ std::string DosPath(const std::string& unixPath) {
   return path;
 }
 
+std::string WizardProgram() { return DosPath(QELWIPE_EXE); }
+
 bool SetDornixRegistered(bool registered) {
   const HMODULE dornix = LoadLibraryA(DosPath(DORNIX_DLL).c_str());
   if (!dornix) return false;
@@ -223,12 +225,21 @@ bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::str
 }
 
 WizardProcess::WizardProcess(const std::string& arguments) {
-  std::wstring commandLine = Wide("\"" + DosPath(QELWIPE_EXE) + "\"" + (arguments.empty() ? "" : " " + arguments));
+  std::wstring commandLine = Wide("\"" + WizardProgram() + "\"" + (arguments.empty() ? "" : " " + arguments));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
     return;
   form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
+}
+
+WizardProcess::WizardProcess(StartedElsewhere wait) {
+  HWND form = nullptr;
+  if (!WaitFor([&] { return (form = FindWindowA(kFormClass, nullptr)) && IsWindowVisible(form); }, wait.timeout))
+    return;
+  GetWindowThreadProcessId(form, &process_.dwProcessId);
+  process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_.dwProcessId);
+  if (process_.hProcess) form_ = form;
 }
 
 WizardProcess::~WizardProcess() {
@@ -238,7 +249,7 @@ WizardProcess::~WizardProcess() {
     if (form_) PostMessageW(form_, WM_CLOSE, 0, 0);
     if (!WaitForExit(5s)) TerminateProcess(process_.hProcess, 1);
   }
-  CloseHandle(process_.hThread);
+  if (process_.hThread) CloseHandle(process_.hThread);
   CloseHandle(process_.hProcess);
 }
 

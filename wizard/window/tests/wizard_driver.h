@@ -23,6 +23,14 @@ std::string DosPath(const std::string& unixPath);
 bool PrepareWizardPrefix();
 bool SetDornixRegistered(bool registered);
 
+// The build's qelwipe.exe, as the prefix names it.
+std::string WizardProgram();
+
+// How long to wait for a wizard that another program starts.
+struct StartedElsewhere {
+  std::chrono::milliseconds timeout;
+};
+
 // A message box or common dialog of the program.
 struct Dialog {
   HWND window = nullptr;
@@ -40,6 +48,8 @@ class WizardProcess {
  public:
   // Starts the program with `arguments` and waits for its window.
   explicit WizardProcess(const std::string& arguments = "");
+  // Takes over the first wizard window that shows, whoever started it; Started() is false when none did.
+  explicit WizardProcess(StartedElsewhere wait);
   ~WizardProcess();
   WizardProcess(const WizardProcess&) = delete;
   WizardProcess& operator=(const WizardProcess&) = delete;
