@@ -235,7 +235,7 @@ WizardProcess::WizardProcess(const std::string& arguments) {
 
 WizardProcess::WizardProcess(StartedElsewhere wait) {
   HWND form = nullptr;
-  if (!WaitFor([&] { return (form = FindWindowA(kFormClass, nullptr)) && IsWindowVisible(form); }, wait.timeout))
+  if (!WaitFor([&] { return (form = FindWindowW(kFormClass, nullptr)) && IsWindowVisible(form); }, wait.timeout))
     return;
   GetWindowThreadProcessId(form, &process_.dwProcessId);
   process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_.dwProcessId);
