@@ -4,6 +4,7 @@
 // anything changes, and from then on only the handle is used.
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
