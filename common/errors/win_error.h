@@ -19,9 +19,8 @@ inline constexpr Code kGenFailure = 31;
 // Another program holds the file open: the wizard hands it on to the next start.
 inline constexpr Code kSharingViolation = 32;
 inline constexpr Code kDiskFull = 112;
-// The name is no path at all (empty, wildcards, a stream, "." or ".." where a name belongs).
-inline constexpr Code kInvalidName = 123;
 inline constexpr Code kBusy = 170;
+inline constexpr Code kInvalidName = 123;
 inline constexpr Code kFilenameTooLong = 206;
 // The erase was cancelled: the file is left in place, not emptied.
 inline constexpr Code kCancelled = 1223;
