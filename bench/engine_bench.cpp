@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <span>
@@ -166,7 +167,8 @@ int main(int argc, char** argv) {
                      core.WritePass(*file, buffer, options.fileBytes, kind);
                    },
                    [&] {
-                     if (files->OpenExclusive(big, file) != 0) Fail("cannot open " + big);
+                     if (files->OpenExclusive(std::filesystem::path(big).u16string(), file) != 0)
+                       Fail("cannot open " + big);
                    },
                    [&] { file->Close(); }};
   };

@@ -3,7 +3,6 @@
 // platform (engine/fileaccess); tests substitute a recording fake.
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <string_view>
 
 #include "win_error.h"
@@ -14,7 +13,8 @@ namespace dornix {
 using ErrorCode = win_error::Code;
 
 // A file opened for writing with no sharing. Only the writes' results are used:
-// a file not wholly overwritten must not be emptied and deleted.
+// a file not wholly overwritten must not be emptied and deleted. Everything acts on
+// the open file itself, never again on its name, which may meanwhile lead elsewhere.
 class OpenFile {
  public:
   virtual ~OpenFile() = default;
@@ -28,26 +28,21 @@ class OpenFile {
   virtual void Flush() = 0;
   // Cuts the file at the current position.
   virtual void TruncateHere() = 0;
+  // Renames the file to a new unique name starting with `prefix` in its own folder,
+  // then deletes it. If the folder refuses, the file stays as it is.
+  virtual void RenameAwayAndDelete(const char* prefix) = 0;
   virtual void Close() = 0;
 };
 
 class FileAccess {
  public:
   virtual ~FileAccess() = default;
-  // The caller's UTF-16 name as the narrow path the other calls take.
-  virtual std::string NarrowPath(std::u16string_view name) = 0;
-  // Characters that end the folder part of a path.
-  virtual std::string_view Separators() const = 0;
-  // Makes the file plainly writable (read-only, hidden, system bits cleared).
-  virtual ErrorCode ClearAttributes(const std::string& path) = 0;
-  // Opens an existing file for writing so that no other process holds it meanwhile.
-  virtual ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) = 0;
-  // Creates an empty file with a unique name in `folder` starting with `prefix`
-  // and returns its path; empty when no name could be had.
-  virtual std::string CreateTempName(const std::string& folder, const char* prefix) = 0;
-  virtual void Delete(const std::string& path) = 0;
-  // Never replaces an existing file.
-  virtual void Rename(const std::string& from, const std::string& to) = 0;
+  // Opens an existing file, named as the caller gave it (UTF-16), for writing so that
+  // no other process holds it meanwhile, and makes it plainly writable (read-only,
+  // hidden, system bits cleared). Only a plain file with one name, reached through no
+  // link, is opened; anything else is left untouched with win_error::kAccessDenied,
+  // or win_error::kInvalidName for a name that is no path at all.
+  virtual ErrorCode OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) = 0;
 };
 
 }  // namespace dornix

@@ -69,12 +69,6 @@ void WipeCore::WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t 
   WritePass(file, buffer, length, FillKind::FixedByte);
 }
 
-std::string WipeCore::FolderOf(const std::string& path) const {
-  const auto end = path.find_last_of(files_.Separators());
-  // Without a separator the file lies in the current folder, where the temporary name is made too.
-  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
-}
-
 ErrorCode WipeCore::Destroy(std::u16string_view fileName,
                             const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
                             const RoundWriter& writeRound) {
@@ -87,10 +81,8 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
     ~BusyReset() { flag = false; }
   } busyReset{busy_};
 
-  const std::string path = files_.NarrowPath(fileName);
-  if (const ErrorCode error = files_.ClearAttributes(path)) return error;
   std::unique_ptr<OpenFile> file;
-  if (const ErrorCode error = files_.OpenExclusive(path, file)) return error;
+  if (const ErrorCode error = files_.OpenExclusive(fileName, file)) return error;
 
   const std::uint64_t length = file->Length();
   sizeForPercent_ = length;
@@ -119,13 +111,9 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
   file->Flush();
   file->Rewind();
   file->TruncateHere();
-  file->Close();
-
   // The emptied file leaves under a temporary name, so its own name is never seen deleted.
-  const std::string tempName = files_.CreateTempName(FolderOf(path), "bla");
-  files_.Delete(tempName);
-  files_.Rename(path, tempName);
-  files_.Delete(tempName);
+  file->RenameAwayAndDelete("bla");
+  file->Close();
   return 0;
 }
 

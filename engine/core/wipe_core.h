@@ -1,10 +1,9 @@
 #pragma once
-// WipeCore destroys one file per call: it clears the attributes, opens the file
-// exclusively, re-dates it, overwrites it pass after pass and round after round,
+// WipeCore destroys one file per call: it opens the file exclusively (its attributes
+// cleared), re-dates it, overwrites it pass after pass and round after round,
 // empties it, renames it to a temporary name in its folder and deletes it.
 #include <cstdint>
 #include <functional>
-#include <string>
 #include <string_view>
 
 #include "file_access.h"
@@ -58,7 +57,6 @@ class WipeCore {
   bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
   std::int32_t PercentAt(std::uint64_t position) const;
-  std::string FolderOf(const std::string& path) const;
 
   FileAccess& files_;
   ProgressCallback progress_;

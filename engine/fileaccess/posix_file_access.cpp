@@ -1,6 +1,8 @@
 // POSIX file access. Windows' exclusive open is modelled with a write lease,
-// which the kernel grants only while no other descriptor of the file is open;
-// symbolic links are never followed.
+// which the kernel grants only while no other descriptor of the file is open.
+// The path is walked one folder at a time without following a link, and the
+// file is renamed and deleted within the folder held open, so that a folder
+// swapped for a link meanwhile leads nowhere.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,18 +31,7 @@ constexpr ErrnoMapping kErrnoToWindows[] = {
     {EDQUOT, win_error::kDiskFull},          {EIO, win_error::kWriteFault},
 };
 
-std::string ParentOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Windows tells a missing file (2) from a missing folder on the way to it (3).
-ErrorCode ErrorFor(int error, const std::string& path) {
-  if (error == ENOENT) {
-    struct stat parent {};
-    if (stat(ParentOf(path).c_str(), &parent) != 0 || !S_ISDIR(parent.st_mode)) return win_error::kPathNotFound;
-  }
+ErrorCode ErrorFor(int error) {
   for (const auto& mapping : kErrnoToWindows)
     if (mapping.error == error) return mapping.code;
   return win_error::kGenFailure;
@@ -58,9 +49,9 @@ class UniqueFd {
     fd_ = -1;
     return fd;
   }
-  void reset() {
+  void reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_ = fd;
   }
 
  private:
@@ -69,7 +60,8 @@ class UniqueFd {
 
 class PosixOpenFile final : public OpenFile {
  public:
-  PosixOpenFile(int fd, std::uint64_t length) : fd_(fd), length_(length) {}
+  PosixOpenFile(int fd, std::uint64_t length, int folder, std::string name)
+      : fd_(fd), length_(length), folder_(folder), name_(std::move(name)) {}
 
   std::uint64_t Length() override { return length_; }
   void SetFixedTimes() override {
@@ -89,7 +81,7 @@ class PosixOpenFile final : public OpenFile {
     while (count > 0) {
       const ssize_t written = ::write(fd_.get(), bytes, count);
       if (written < 0 && errno == EINTR) continue;
-      if (written < 0) return ErrorFor(errno, {});
+      if (written < 0) return ErrorFor(errno);
       if (written == 0) return win_error::kWriteFault;
       bytes += written;
       count -= static_cast<std::uint32_t>(written);
@@ -98,43 +90,101 @@ class PosixOpenFile final : public OpenFile {
   }
   void Flush() override { fsync(fd_.get()); }
   void TruncateHere() override { ftruncate(fd_.get(), lseek(fd_.get(), 0, SEEK_CUR)); }
+  void RenameAwayAndDelete(const char* prefix) override {
+    Restamp();
+    // Windows' form: prefix, four hex digits, ".tmp"; an existing name is never replaced.
+    const unsigned start = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(std::time(nullptr));
+    for (unsigned i = 0; i < 0x10000; ++i) {
+      char temp[16];
+      std::snprintf(temp, sizeof temp, "%s%04X.tmp", prefix, (start + i) & 0xFFFF);
+      if (!IsThisFile(name_.c_str())) return;
+      if (renameat2(folder_.get(), name_.c_str(), folder_.get(), temp, RENAME_NOREPLACE) != 0) {
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return;
+        // No RENAME_NOREPLACE on this file system: link refuses an existing name too.
+        if (linkat(folder_.get(), name_.c_str(), folder_.get(), temp, 0) != 0) {
+          if (errno == EEXIST) continue;
+          return;
+        }
+        unlinkat(folder_.get(), name_.c_str(), 0);
+      }
+      if (IsThisFile(temp)) unlinkat(folder_.get(), temp, 0);
+      return;
+    }
+  }
   void Close() override {
-    // Here every write moves the modification time on: stamp the emptied file
-    // again so that it leaves with the fixed date, as it does on Windows.
-    if (stamped_ && fd_.get() >= 0) SetFixedTimes();
+    Restamp();
     fd_.reset();
+    folder_.reset();
   }
 
  private:
+  // Here every write moves the modification time on: stamp the emptied file
+  // again so that it leaves with the fixed date, as it does on Windows.
+  void Restamp() {
+    if (stamped_ && fd_.get() >= 0) SetFixedTimes();
+  }
+  // The name in the folder held open still stands for the file this erased.
+  bool IsThisFile(const char* name) const {
+    struct stat mine {}, named {};
+    return fstat(fd_.get(), &mine) == 0 && fstatat(folder_.get(), name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+  }
+
   UniqueFd fd_;
   std::uint64_t length_;  // as the open found it
+  UniqueFd folder_;
+  std::string name_;
   bool stamped_ = false;
 };
 
 class PosixFileAccess final : public FileAccess {
  public:
-  std::string NarrowPath(std::u16string_view name) override { return ToUtf8(name); }
-  std::string_view Separators() const override { return "/"; }
+  ErrorCode OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) override {
+    std::string path;
+    if (!ToUtf8(name, path) || path.empty() || path.find('\0') != std::string::npos) return win_error::kInvalidName;
 
-  ErrorCode ClearAttributes(const std::string& path) override {
-    struct stat info {};
-    if (lstat(path.c_str(), &info) != 0) return ErrorFor(errno, path);
-    // Only plain files are erased: chmod would follow a link to its target, and
-    // opening a device or a pipe does things of its own.
-    if (!S_ISREG(info.st_mode)) return win_error::kAccessDenied;
+    // Each folder on the way, held open and never a link.
+    UniqueFd folder(::open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() < 0) return ErrorFor(errno);
+    std::size_t begin = 0;
+    for (std::size_t slash; (slash = path.find('/', begin)) != std::string::npos; begin = slash + 1) {
+      const std::string part = path.substr(begin, slash - begin);
+      if (part.empty() || part == ".") continue;
+      UniqueFd next(openat(folder.get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      if (next.get() < 0) {
+        const int error = errno;
+        struct stat info {};
+        if (fstatat(folder.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+          return win_error::kAccessDenied;
+        return error == ENOENT || error == ENOTDIR ? win_error::kPathNotFound : ErrorFor(error);
+      }
+      folder.reset(next.release());
+    }
+    const std::string leaf = path.substr(begin);
+    // A name ending in a separator, "." or ".." is a folder.
+    if (leaf.empty() || leaf == "." || leaf == "..") return win_error::kAccessDenied;
+
+    struct stat before {};
+    if (fstatat(folder.get(), leaf.c_str(), &before, AT_SYMLINK_NOFOLLOW) != 0) return ErrorFor(errno);
+    // Only plain files with one name are erased: a link leads elsewhere, another name
+    // would keep the contents, and opening a device or a pipe does things of its own.
+    if (!S_ISREG(before.st_mode) || before.st_nlink != 1) return win_error::kAccessDenied;
     const mode_t writable =
-        (info.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID | S_ISVTX)) | S_IRUSR | S_IWUSR;
-    if (writable != (info.st_mode & 07777) && chmod(path.c_str(), writable) != 0) return ErrorFor(errno, path);
-    return 0;
-  }
+        (before.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID | S_ISVTX)) | S_IRUSR | S_IWUSR;
+    // Never through a link: the name may have become one since.
+    if (writable != (before.st_mode & 07777) &&
+        fchmodat(folder.get(), leaf.c_str(), writable, AT_SYMLINK_NOFOLLOW) != 0)
+      return errno == EOPNOTSUPP ? win_error::kAccessDenied : ErrorFor(errno);
 
-  ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override {
     // Non-blocking: a pipe put in the file's place meanwhile fails instead of waiting
     // for a reader, and a lease held by another process refuses at once.
-    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (fd.get() < 0) return ErrorFor(errno, path);
+    UniqueFd fd(openat(folder.get(), leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0) return ErrorFor(errno);
     struct stat info {};
-    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return win_error::kAccessDenied;
+    if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_dev != before.st_dev ||
+        info.st_ino != before.st_ino)
+      return win_error::kAccessDenied;
     if (fcntl(fd.get(), F_SETLEASE, F_WRLCK) != 0) {
       // Another descriptor of the file is open: it is in use elsewhere.
       if (errno == EAGAIN || errno == EBUSY) return win_error::kSharingViolation;
@@ -144,44 +194,20 @@ class PosixFileAccess final : public FileAccess {
       // SIGIO would end it. Another opener still waits until the file is closed.
       fcntl(fd.get(), F_SETOWN, 0);
     }
-    file = std::make_unique<PosixOpenFile>(fd.release(), static_cast<std::uint64_t>(info.st_size));
+    file = std::make_unique<PosixOpenFile>(fd.release(), static_cast<std::uint64_t>(info.st_size), folder.release(),
+                                           leaf);
     return 0;
   }
 
-  std::string CreateTempName(const std::string& folder, const char* prefix) override {
-    // Windows' form: prefix, four hex digits, ".tmp"; created empty so the name is taken.
-    const unsigned start = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(std::time(nullptr));
-    for (unsigned i = 0; i < 0x10000; ++i) {
-      char name[16];
-      std::snprintf(name, sizeof name, "%s%04X.tmp", prefix, (start + i) & 0xFFFF);
-      const std::string candidate = folder + name;
-      if (mknod(candidate.c_str(), S_IFREG | 0600, 0) == 0) return candidate;
-      if (errno != EEXIST) return {};
-    }
-    return {};
-  }
-
-  void Delete(const std::string& path) override {
-    if (!path.empty()) unlink(path.c_str());
-  }
-
-  void Rename(const std::string& from, const std::string& to) override {
-    if (to.empty()) return;
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
-    if (errno != EINVAL && errno != ENOSYS) return;
-    // No RENAME_NOREPLACE on this file system: link refuses an existing target too.
-    if (link(from.c_str(), to.c_str()) == 0) unlink(from.c_str());
-  }
-
  private:
-  static std::string ToUtf8(std::u16string_view text) {
-    std::string out;
+  // A lone surrogate has no UTF-8 form: false, rather than a name for another file.
+  static bool ToUtf8(std::u16string_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
       char32_t c = text[i];
       if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
         c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
       else if (c >= 0xD800 && c < 0xE000)
-        c = 0xFFFD;  // a lone surrogate
+        return false;
       if (c < 0x80) {
         out += static_cast<char>(c);
       } else if (c < 0x800) {
@@ -198,7 +224,7 @@ class PosixFileAccess final : public FileAccess {
         out += static_cast<char>(0x80 | (c & 0x3F));
       }
     }
-    return out;
+    return true;
   }
 };
 

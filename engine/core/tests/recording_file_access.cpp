@@ -33,6 +33,14 @@ class RecordingOpenFile final : public OpenFile {
     content().resize(position_);
     owner_.calls.push_back("truncate at " + std::to_string(position_));
   }
+  void RenameAwayAndDelete(const char* prefix) override {
+    // The temporary name is made in the file's own folder, the current one for a bare name.
+    const std::string name = path_.substr(0, path_.find_last_of('\\') + 1) + prefix +
+                             std::to_string(++owner_.tempCounter_) + ".tmp";
+    owner_.calls.push_back("rename " + path_ + " -> " + name);
+    owner_.calls.push_back("delete " + name);
+    owner_.files.erase(path_);
+  }
   void Close() override { owner_.calls.push_back("close"); }
 
  private:
@@ -55,38 +63,13 @@ std::vector<std::string> RecordingFileAccess::SequenceCalls() const {
   return shape;
 }
 
-std::string RecordingFileAccess::NarrowPath(std::u16string_view name) { return std::string(name.begin(), name.end()); }
-
-ErrorCode RecordingFileAccess::ClearAttributes(const std::string& path) {
-  calls.push_back("clear " + path);
-  if (clearError) return clearError;
-  return files.count(path) ? 0 : win_error::kFileNotFound;
-}
-
-ErrorCode RecordingFileAccess::OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) {
+ErrorCode RecordingFileAccess::OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) {
+  const std::string path(name.begin(), name.end());
   calls.push_back("open " + path);
   if (openError) return openError;
+  if (!files.count(path)) return win_error::kFileNotFound;
   file = std::make_unique<RecordingOpenFile>(*this, path);
   return 0;
-}
-
-std::string RecordingFileAccess::CreateTempName(const std::string& folder, const char* prefix) {
-  const std::string name = folder + prefix + std::to_string(++tempCounter_) + ".tmp";
-  files[name];
-  calls.push_back("temp " + name);
-  return name;
-}
-
-void RecordingFileAccess::Delete(const std::string& path) {
-  files.erase(path);
-  calls.push_back("delete " + path);
-}
-
-void RecordingFileAccess::Rename(const std::string& from, const std::string& to) {
-  calls.push_back("rename " + from + " -> " + to);
-  if (files.count(to) || !files.count(from)) return;
-  files[to] = std::move(files[from]);
-  files.erase(from);
 }
 
 }  // namespace dornix::testing

@@ -25,7 +25,6 @@ class RecordingFileAccess final : public FileAccess {
   std::map<std::string, std::vector<std::uint8_t>> files;
   std::vector<std::string> calls;  // one line per call, in order
   std::vector<WriteRecord> writes;
-  ErrorCode clearError = 0;
   ErrorCode openError = 0;
   // The write of this number (counted from 0 over all files) fails with writeError.
   int failingWrite = -1;
@@ -38,13 +37,7 @@ class RecordingFileAccess final : public FileAccess {
   // Calls other than writes, positions and length: the shape of the sequence.
   std::vector<std::string> SequenceCalls() const;
 
-  std::string NarrowPath(std::u16string_view name) override;
-  std::string_view Separators() const override { return "\\"; }
-  ErrorCode ClearAttributes(const std::string& path) override;
-  ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override;
-  std::string CreateTempName(const std::string& folder, const char* prefix) override;
-  void Delete(const std::string& path) override;
-  void Rename(const std::string& from, const std::string& to) override;
+  ErrorCode OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) override;
 
  private:
   friend class RecordingOpenFile;

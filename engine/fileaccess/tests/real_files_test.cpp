@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <utility>
 
 #include "platform_file_access.h"
 #include "temp_folder.h"
@@ -92,11 +94,13 @@ class HeldOpenElsewhere {
   PROCESS_INFORMATION process_{};
 };
 #else
-std::uint64_t LastWriteFileTime(const std::string& path) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0) return 0;
+std::uint64_t LastWriteFileTime(const struct stat& info) {
   return (static_cast<std::uint64_t>(info.st_mtim.tv_sec) + 11644473600ull) * 10000000ull +
          static_cast<std::uint64_t>(info.st_mtim.tv_nsec) / 100;
+}
+std::uint64_t LastWriteFileTime(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 ? LastWriteFileTime(info) : 0;
 }
 bool OthersCanOpen(const std::string& path) {
   // Non-blocking, so that a lease makes the open fail instead of waiting for it.
@@ -228,6 +232,91 @@ TEST_F(RealFilesTest, AFolderIsNotAFileToErase) {
   EXPECT_TRUE(fs::is_directory(folder.path() / "sub"));
 }
 
+// Refusing a folder must not have changed it first; a bare name is erased in the current folder.
+TEST_F(RealFilesTest, ARefusedFolderKeepsItsAttributesAndABareNameIsErasedWhereItIs) {
+  const std::string sub = folder / "sub";
+  fs::create_directory(sub);
+#ifdef _WIN32
+  SetFileAttributesA(sub.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  const DWORD attributes = GetFileAttributesA(sub.c_str());
+  EXPECT_EQ(core.WipeFile(Wide(sub)), 5);
+  EXPECT_EQ(GetFileAttributesA(sub.c_str()), attributes);
+  SetFileAttributesA(sub.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+#endif
+  WriteFile(folder / "loose.txt", 100);
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder.path());
+  EXPECT_EQ(core.WipeFile(u"loose.txt"), 0);
+  fs::current_path(previous);
+  EXPECT_EQ(ListFolder(folder.path()), "sub");
+}
+
+// Overwriting a file with a second name would empty it under that name too, maybe outside the selection.
+TEST_F(RealFilesTest, AFileWithASecondNameIsRefusedAndKeepsItsContents) {
+  TempFolder outside;
+  WriteFile(outside / "original.txt", 3000, 'o');
+  fs::create_hard_link(outside / "original.txt", folder.path() / "second.txt");
+  EXPECT_EQ(core.WipeFile(Wide(folder / "second.txt")), 5);
+  EXPECT_EQ(ReadFile(outside / "original.txt"), std::string(3000, 'o'));
+  EXPECT_EQ(ListFolder(folder.path()), "second.txt");
+}
+
+// A folder swapped for a link while its file is erased must not carry the erase elsewhere.
+TEST_F(RealFilesTest, AFolderSwappedForALinkDuringTheEraseLeadsNowhereElse) {
+  TempFolder outside;
+  WriteFile(outside / "secret.txt", 2000, 'o');
+  const fs::path inside = folder.path() / "D";
+  fs::create_directory(inside);
+  WriteFile(inside / "secret.txt", 2000, 'i');
+  std::error_code refused;
+  bool tried = false;
+  duringErase = [&] {
+    if (std::exchange(tried, true)) return;
+    fs::rename(inside, folder.path() / "moved", refused);
+#ifndef _WIN32
+    fs::create_directory_symlink(outside.path(), inside);
+#endif
+  };
+  EXPECT_EQ(core.WipeFile((inside / "secret.txt").u16string()), 0);
+  EXPECT_EQ(ReadFile(outside / "secret.txt"), std::string(2000, 'o'));
+  EXPECT_EQ(ListFolder(outside.path()), "secret.txt");
+#ifdef _WIN32
+  // Windows refuses to rename a folder held without delete sharing. Wine does not, and then
+  // renames the file by its old path, which fails: it stays, emptied.
+  EXPECT_EQ(refused ? ListFolder(inside) : ReadFile(folder.path() / "moved" / "secret.txt"), "");
+#else
+  EXPECT_EQ(ListFolder(folder.path() / "moved"), "");
+#endif
+}
+
+// Names reach the system as the caller wrote them, whatever their script or length.
+TEST_F(RealFilesTest, UnicodeNamesLongPathsAndTrailingDotsAreErasedAndNothingElse) {
+  WriteFile(folder / "report.txt", 100);
+  const fs::path fullWidth = folder.path() / u"\uFF52\uFF45\uFF50\uFF4F\uFF52\uFF54.txt";
+  WriteFile(fullWidth, 100);
+  EXPECT_EQ(core.WipeFile(fullWidth.u16string()), 0);
+  EXPECT_EQ(ListFolder(folder.path()), "report.txt");
+#ifdef _WIN32
+  const std::wstring dotted = LR"(\\?\)" + (folder.path() / "dotted.").wstring();
+  CloseHandle(CreateFileW(dotted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  ASSERT_EQ(ListFolder(folder.path()), "dotted. report.txt");
+  EXPECT_EQ(core.WipeFile(std::u16string(dotted.begin(), dotted.end())), 0);
+  EXPECT_EQ(ListFolder(folder.path()), "report.txt");
+#endif
+
+  fs::path deep = folder.path();
+#ifdef _WIN32
+  deep = LR"(\\?\)" + deep.wstring();
+#endif
+  for (int i = 0; i < 4; ++i)
+    fs::create_directory(deep /= u"\u6587\u4EF6-\u043F\u0430\u043F\u043A\u0430-" + std::u16string(70, u'x'));
+  const fs::path secret = deep / u"\U0001F510 \u0441\u0435\u043A\u0440\u0435\u0442.txt";
+  WriteFile(secret, 5000);
+  ASSERT_GT(secret.u16string().size(), 300u);
+  EXPECT_EQ(core.WipeFile(secret.u16string()), 0);
+  EXPECT_FALSE(std::ifstream(secret).is_open());
+}
+
 #ifndef _WIN32
 // Watches the emptied file at the moment it is renamed away.
 class RenameWatcher final : public FileAccess {
@@ -236,23 +325,43 @@ class RenameWatcher final : public FileAccess {
   std::uint64_t timeAtRename = 0;
   std::uintmax_t sizeAtRename = 1;
 
-  std::string NarrowPath(std::u16string_view name) override { return real_.NarrowPath(name); }
-  std::string_view Separators() const override { return real_.Separators(); }
-  ErrorCode ClearAttributes(const std::string& path) override { return real_.ClearAttributes(path); }
-  ErrorCode OpenExclusive(const std::string& path, std::unique_ptr<OpenFile>& file) override {
-    return real_.OpenExclusive(path, file);
-  }
-  std::string CreateTempName(const std::string& folder, const char* prefix) override {
-    return real_.CreateTempName(folder, prefix);
-  }
-  void Delete(const std::string& path) override { real_.Delete(path); }
-  void Rename(const std::string& from, const std::string& to) override {
-    timeAtRename = LastWriteFileTime(from);
-    sizeAtRename = fs::file_size(from);
-    real_.Rename(from, to);
+  ErrorCode OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) override {
+    std::unique_ptr<OpenFile> opened;
+    const ErrorCode error = real_.OpenExclusive(name, opened);
+    if (!error) file = std::make_unique<Watched>(*this, std::move(opened), std::string(name.begin(), name.end()));
+    return error;
   }
 
  private:
+  class Watched final : public OpenFile {
+   public:
+    Watched(RenameWatcher& owner, std::unique_ptr<OpenFile> file, std::string path)
+        : owner_(owner), file_(std::move(file)), path_(std::move(path)) {}
+    std::uint64_t Length() override { return file_->Length(); }
+    void SetFixedTimes() override { file_->SetFixedTimes(); }
+    void Rewind() override { file_->Rewind(); }
+    std::uint64_t Position() override { return file_->Position(); }
+    ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override { return file_->Write(bytes, count); }
+    void Flush() override { file_->Flush(); }
+    void TruncateHere() override { file_->TruncateHere(); }
+    void RenameAwayAndDelete(const char* prefix) override {
+      // Holds the file without opening it, which would break the engine's lease.
+      const int held = open(path_.c_str(), O_PATH);
+      file_->RenameAwayAndDelete(prefix);
+      struct stat info {};
+      if (fstat(held, &info) == 0) {
+        owner_.timeAtRename = LastWriteFileTime(info);
+        owner_.sizeAtRename = static_cast<std::uintmax_t>(info.st_size);
+      }
+      close(held);
+    }
+    void Close() override { file_->Close(); }
+
+   private:
+    RenameWatcher& owner_;
+    std::unique_ptr<OpenFile> file_;
+    std::string path_;
+  };
   FileAccess& real_;
 };
 
@@ -281,6 +390,11 @@ TEST_F(RealFilesTest, LinksPipesAndDevicesAreRefusedAndLeftAlone) {
   ASSERT_EQ(stat(target.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0400u) << "the target's mode must not change";
   EXPECT_TRUE(fs::is_symlink(link));
+  // Nor is a link on the way: it may lead anywhere.
+  ASSERT_EQ(symlink(folder.path().c_str(), (folder / "way").c_str()), 0);
+  EXPECT_EQ(core.WipeFile(Wide(folder / "way/target.txt")), 5);
+  EXPECT_EQ(core.WipeFile(Wide(folder / "way/../" + folder.path().filename().string() + "/target.txt")), 5);
+  EXPECT_EQ(ReadFile(target).size(), 4000u);
 
   // Neither a pipe nor a device is a file to overwrite; opening a pipe must not wait for a reader.
   const std::string pipe = folder / "pipe";
