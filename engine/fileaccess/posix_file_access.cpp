@@ -126,7 +126,8 @@ class PosixOpenFile final : public OpenFile {
   }
   // The name in the folder held open still stands for the file this erased.
   bool IsThisFile(const char* name) const {
-    struct stat mine {}, named {};
+    struct stat mine {
+    }, named{};
     return fstat(fd_.get(), &mine) == 0 && fstatat(folder_.get(), name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
   }
@@ -194,8 +195,8 @@ class PosixFileAccess final : public FileAccess {
       // SIGIO would end it. Another opener still waits until the file is closed.
       fcntl(fd.get(), F_SETOWN, 0);
     }
-    file = std::make_unique<PosixOpenFile>(fd.release(), static_cast<std::uint64_t>(info.st_size), folder.release(),
-                                           leaf);
+    file =
+        std::make_unique<PosixOpenFile>(fd.release(), static_cast<std::uint64_t>(info.st_size), folder.release(), leaf);
     return 0;
   }
 

@@ -11,17 +11,16 @@ constexpr std::uint32_t kNameSurrogate = 0x20000000;
 
 // Opened as files they are devices, with or without an extension.
 constexpr std::array<std::u16string_view, 24> kDeviceNames{
-    u"CON",  u"PRN",  u"AUX",  u"NUL",  u"COM1", u"COM2",   u"COM3",   u"COM4", u"COM5", u"COM6", u"COM7", u"COM8",
-    u"COM9", u"LPT1", u"LPT2", u"LPT3", u"LPT4", u"LPT5",   u"LPT6",   u"LPT7", u"LPT8", u"LPT9", u"CONIN$", u"CONOUT$"};
+    u"CON",  u"PRN",  u"AUX",  u"NUL",  u"COM1", u"COM2", u"COM3", u"COM4", u"COM5", u"COM6", u"COM7",   u"COM8",
+    u"COM9", u"LPT1", u"LPT2", u"LPT3", u"LPT4", u"LPT5", u"LPT6", u"LPT7", u"LPT8", u"LPT9", u"CONIN$", u"CONOUT$"};
 
 bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
 bool IsDriveLetter(char16_t c) { return Upper(c) >= u'A' && Upper(c) <= u'Z'; }
 
 bool SameAscii(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) {
-           return Upper(x) == Upper(y);
-         });
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char16_t x, char16_t y) { return Upper(x) == Upper(y); });
 }
 
 bool IsDeviceName(std::u16string_view name) {
@@ -75,7 +74,8 @@ ErrorCode CheckName(std::u16string_view name) {
   const std::size_t drive = name.size() > start + 1 && name[start + 1] == u':' ? start + 1 : std::u16string_view::npos;
   for (std::size_t i = start; i < name.size(); ++i) {
     const char16_t c = name[i];
-    if (c < 0x20 || std::u16string_view(u"\"*<>|?").find(c) != std::u16string_view::npos) return win_error::kInvalidName;
+    if (c < 0x20 || std::u16string_view(u"\"*<>|?").find(c) != std::u16string_view::npos)
+      return win_error::kInvalidName;
     if (c == u':' && i != drive) return win_error::kInvalidName;
   }
   for (std::size_t begin = start; begin <= name.size();) {

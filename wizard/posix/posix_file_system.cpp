@@ -80,7 +80,8 @@ std::optional<Located> Locate(const std::string& path) {
     const std::string component(rest.substr(0, slash));
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     if (component.empty()) continue;
-    const int next = IsDot(component) ? -1 : openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int next =
+        IsDot(component) ? -1 : openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     close(fd);
     fd = next;
   }
@@ -157,7 +158,8 @@ class PosixFileSystem final : public FileSystem {
     std::vector<FolderEntry> entries;
     const auto located = Locate(folder);
     if (!located) return entries;
-    const int fd = openat(located->parent.get(), located->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        openat(located->parent.get(), located->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return entries;
     const DirHandle dir(fdopendir(fd));
     if (!dir.get()) {
@@ -227,7 +229,8 @@ class PosixFileSystem final : public FileSystem {
   std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override {
     const auto located = Locate(path);
     if (!located) return nullptr;
-    const int fd = openat(located->parent.get(), located->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd =
+        openat(located->parent.get(), located->name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return nullptr;
     return std::make_unique<PosixFolderHold>(fd);
   }

@@ -148,7 +148,9 @@ std::string FakeFileSystem::FoldCase(const std::string& text) { return LowerAsci
 std::unique_ptr<FolderHold> FakeFileSystem::HoldFolder(const std::string& path) {
   class Hold final : public FolderHold {
    public:
-    Hold(FakeFileSystem& files, std::string path) : files_(files), path_(std::move(path)) { ++files_.Find(path_)->holds; }
+    Hold(FakeFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {
+      ++files_.Find(path_)->holds;
+    }
     ~Hold() override {
       if (Node* node = files_.Find(path_)) --node->holds;
     }

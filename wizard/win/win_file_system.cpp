@@ -51,7 +51,8 @@ std::optional<FILE_ATTRIBUTE_TAG_INFO> TagInfo(HANDLE file) {
 }
 
 DWORD ReparseTag(const std::wstring& path) {
-  const winkit::UniqueFile entry = OpenEntry(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  const winkit::UniqueFile entry =
+      OpenEntry(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
   return info ? info->ReparseTag : 0;
 }
@@ -125,8 +126,8 @@ class FolderChain final : public FolderHold {
 
  private:
   bool Add(const std::wstring& folder, std::wstring_view name) {
-    winkit::UniqueFile opened = OpenEntry(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE);
+    winkit::UniqueFile opened =
+        OpenEntry(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE);
     const auto info = opened ? TagInfo(opened.get()) : std::nullopt;
     if (!info || !(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         IsLinkTag(info->FileAttributes, info->ReparseTag) || !Ends(opened.get(), folders_.empty() ? L"" : name))
@@ -287,8 +288,8 @@ class WinFileSystem final : public FileSystem {
     if (!wide || wide->empty()) return LowerAscii(text);
     const int size = static_cast<int>(wide->size());
     std::wstring lower(wide->size(), L'\0');
-    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, wide->data(), size, lower.data(), size, nullptr,
-                      nullptr, 0) != size)
+    if (LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, wide->data(), size, lower.data(), size, nullptr, nullptr,
+                      0) != size)
       return LowerAscii(text);
     return winkit::WideToUtf8(lower).value_or(LowerAscii(text));
   }

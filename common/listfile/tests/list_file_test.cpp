@@ -27,13 +27,16 @@ TEST(ListFileTest, EndsLinesAtCrOrCrLfAndKeepsALastLineWithoutEnding) {
 TEST(ListFileTest, WritesCrLfAfterEveryLineAndRefusesPathsThatWouldSplit) {
   std::string content;
   ASSERT_TRUE(FormatLines({"C:\\a.txt", "D:\\b c"}, content));
-  EXPECT_EQ(content, "\xEF\xBB\xBF" "C:\\a.txt\r\nD:\\b c\r\n");
+  EXPECT_EQ(content,
+            "\xEF\xBB\xBF"
+            "C:\\a.txt\r\nD:\\b c\r\n");
   EXPECT_FALSE(FormatLines({"C:\\a.txt", "C:\\x\r\nC:\\Windows"}, content));
   EXPECT_EQ(content, "");
 }
 
 TEST(ListFileTest, AMarkedFileIsUtf8AndAnUnmarkedOneIsAnsiText) {
-  EXPECT_EQ(ReadPaths("\xEF\xBB\xBF" "C:\\caf\xC3\xA9\r\nC:\\\xE8\xA1\xA8\r\n"),
+  EXPECT_EQ(ReadPaths("\xEF\xBB\xBF"
+                      "C:\\caf\xC3\xA9\r\nC:\\\xE8\xA1\xA8\r\n"),
             (Paths{"C:\\caf\xC3\xA9", "C:\\\xE8\xA1\xA8"}));
 #ifdef _WIN32
   EXPECT_EQ(ReadPaths("C:\\caf\xE9\r\n"), (Paths{"C:\\caf\xC3\xA9"}));  // code page 1252
@@ -47,7 +50,9 @@ TEST(ListFileTest, WhatIsWrittenReadsBackInOrder) {
   const std::string file = folder / "ss1.tmp";
   const Paths paths{"C:\\one.txt", " C:\\two ", "C:\\one.txt"};
   ASSERT_TRUE(WriteListFile(file, paths));
-  EXPECT_EQ(testing_support::ReadFile(file), "\xEF\xBB\xBF" "C:\\one.txt\r\n C:\\two \r\nC:\\one.txt\r\n");
+  EXPECT_EQ(testing_support::ReadFile(file),
+            "\xEF\xBB\xBF"
+            "C:\\one.txt\r\n C:\\two \r\nC:\\one.txt\r\n");
   Paths read{"stale"};
   ASSERT_TRUE(ReadListFile(file, read));
   EXPECT_EQ(read, paths);

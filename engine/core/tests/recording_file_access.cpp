@@ -35,8 +35,8 @@ class RecordingOpenFile final : public OpenFile {
   }
   void RenameAwayAndDelete(const char* prefix) override {
     // The temporary name is made in the file's own folder, the current one for a bare name.
-    const std::string name = path_.substr(0, path_.find_last_of('\\') + 1) + prefix +
-                             std::to_string(++owner_.tempCounter_) + ".tmp";
+    const std::string name =
+        path_.substr(0, path_.find_last_of('\\') + 1) + prefix + std::to_string(++owner_.tempCounter_) + ".tmp";
     owner_.calls.push_back("rename " + path_ + " -> " + name);
     owner_.calls.push_back("delete " + name);
     owner_.files.erase(path_);

@@ -83,9 +83,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(WipeCoreTest, DestroysTheFileInTheFixedOrderAndLeavesNothingBehind) {
   files.AddFile(kPath, 10);
   EXPECT_EQ(core.WipeFile(kPath16), 0);
-  const std::vector<std::string> expected{"open C:\\data\\secret.doc", "times", "truncate at 0",
-                                          "rename C:\\data\\secret.doc -> C:\\data\\bla1.tmp",
-                                          "delete C:\\data\\bla1.tmp", "close"};
+  const std::vector<std::string> expected{
+      "open C:\\data\\secret.doc", "times", "truncate at 0", "rename C:\\data\\secret.doc -> C:\\data\\bla1.tmp",
+      "delete C:\\data\\bla1.tmp", "close"};
   EXPECT_EQ(files.SequenceCalls(), expected);
   EXPECT_TRUE(files.files.empty());
   // The last pass is flushed, then the file once more before it is emptied.
@@ -122,8 +122,7 @@ TEST_F(WipeCoreTest, AFailingWriteLeavesTheFileInPlaceAndReturnsItsCode) {
   files.writeError = win_error::kDiskFull;
   core.SetWipeRounds(2);
   EXPECT_EQ(core.FastWipeFile(kPath16, 0x5A), win_error::kDiskFull);
-  EXPECT_EQ(files.SequenceCalls(),
-            (std::vector<std::string>{"open C:\\data\\secret.doc", "times", "close"}));
+  EXPECT_EQ(files.SequenceCalls(), (std::vector<std::string>{"open C:\\data\\secret.doc", "times", "close"}));
   ASSERT_EQ(files.files[kPath].size(), 600000u);
   EXPECT_EQ(files.files[kPath][256000], 0xC3);
   EXPECT_EQ(files.WriteSizes(), (std::vector<std::uint32_t>{256000}));

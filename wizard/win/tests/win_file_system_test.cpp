@@ -132,7 +132,7 @@ TEST_F(WinFileSystemTest, NamesOutsideTheCodePageAndLongPathsAreErasedAsThemselv
   std::filesystem::create_directories(deep);
   WriteFile(folder / "z", 20, 'z');
   const std::vector<std::wstring> names{top + L"\\\uFF0E\uFF0E\uFF3Cz", top + L"\\b\u4E2D.txt",
-                                       deep + L"\\\U0001F600.txt"};
+                                        deep + L"\\\U0001F600.txt"};
   for (const auto& name : names) WriteFile(name, 30);
   RecordingEngine engine;
   FolderWalk walk{*files, {}};
