@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace listfile {
 
@@ -84,20 +83,6 @@ bool FormatLines(const std::vector<std::string>& paths, std::string& content) {
     content += "\r\n";
   }
   return true;
-}
-
-bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths) {
-  paths.clear();
-  std::ifstream in(FromUtf8(fileName), std::ios::binary);
-  if (!in) return false;
-  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  paths = ReadPaths(content);
-  return true;
-}
-
-bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths) {
-  std::string content;
-  return FormatLines(paths, content) && Write(fileName, content);
 }
 
 bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile) {

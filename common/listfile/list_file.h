@@ -37,12 +37,6 @@ std::vector<std::string> ReadPaths(std::string_view content);
 // paths, so such a list is refused: the result is then false and `content` empty.
 bool FormatLines(const std::vector<std::string>& paths, std::string& content);
 
-// False when the file cannot be opened; `paths` is then empty.
-bool ReadListFile(const std::string& fileName, std::vector<std::string>& paths);
-// Empties or creates the file and writes the paths; false when that fails or a
-// path cannot be written (see FormatLines).
-bool WriteListFile(const std::string& fileName, const std::vector<std::string>& paths);
-
 // The writer's side: a new list file in the temporary folder holding `paths`.
 // On success `listFile` is its full path; on failure no file is left behind
 // and `listFile` is empty.

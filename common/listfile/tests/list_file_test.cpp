@@ -46,18 +46,13 @@ TEST(ListFileTest, AMarkedFileIsUtf8AndAnUnmarkedOneIsAnsiText) {
 }
 
 TEST(ListFileTest, WhatIsWrittenReadsBackInOrder) {
-  testing_support::TempFolder folder;
-  const std::string file = folder / "ss1.tmp";
   const Paths paths{"C:\\one.txt", " C:\\two ", "C:\\one.txt"};
-  ASSERT_TRUE(WriteListFile(file, paths));
-  EXPECT_EQ(testing_support::ReadFile(file),
+  std::string content;
+  ASSERT_TRUE(FormatLines(paths, content));
+  EXPECT_EQ(content,
             "\xEF\xBB\xBF"
             "C:\\one.txt\r\n C:\\two \r\nC:\\one.txt\r\n");
-  Paths read{"stale"};
-  ASSERT_TRUE(ReadListFile(file, read));
-  EXPECT_EQ(read, paths);
-  EXPECT_FALSE(ReadListFile(folder / "missing.tmp", read));
-  EXPECT_TRUE(read.empty());
+  EXPECT_EQ(ReadPaths(content), paths);
 }
 
 TEST(ListFileTest, TheWriterCreatesAHandOffInTheTempFolderThatReadsBack) {
@@ -67,8 +62,7 @@ TEST(ListFileTest, TheWriterCreatesAHandOffInTheTempFolderThatReadsBack) {
   ASSERT_TRUE(TempFolder(folder));
   EXPECT_EQ(listFile.substr(0, listFile.find_last_of("\\/") + 1), folder);
   EXPECT_TRUE(IsHandOffName(listFile)) << listFile;
-  Paths read;
-  EXPECT_TRUE(ReadListFile(listFile, read));
+  const Paths read = ReadPaths(testing_support::ReadFile(listFile));
   std::remove(listFile.c_str());
   EXPECT_EQ(read, paths);
 }
