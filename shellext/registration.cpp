@@ -50,7 +50,7 @@ const comkit::ServerRegistration kServer{kEntries,      kClassKey,     kOwnedKey
 }  // namespace
 
 HRESULT RegisterContextMenu() {
-  std::string module = comkit::ThisModulePathAnsi();
+  std::string module = comkit::ThisModulePathUtf8();
   if (module.empty()) return SELFREG_E_CLASS;
   return comkit::RegisterServer(kServer, Placeholders(std::move(module)));
 }

@@ -1,5 +1,7 @@
 #include "com_object.h"
 
+#include "text.h"
+
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace comkit {
@@ -22,11 +24,7 @@ HRESULT ResultOfCaughtException() {
   }
 }
 
-std::string ThisModulePathAnsi() {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(ThisModule(), path, MAX_PATH);
-  return length < MAX_PATH ? std::string(path, length) : std::string();
-}
+std::string ThisModulePathUtf8() { return winkit::WideToUtf8(ThisModulePath()).value_or(std::string()); }
 
 namespace {
 

@@ -58,7 +58,7 @@ HRESULT Guarded(Body&& body) noexcept {
 // name another file.
 HMODULE ThisModule();
 std::wstring ThisModulePath();
-std::string ThisModulePathAnsi();
+std::string ThisModulePathUtf8();
 
 // Base of an object implementing `Interfaces`, which may be aggregated. Every
 // interface's IUnknown goes to the controlling unknown: the outer object when

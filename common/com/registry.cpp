@@ -8,27 +8,43 @@
 
 #include "com_object.h"
 #include "com_ptr.h"
+#include "text.h"
 
 namespace comkit {
+namespace {
+
+// Keys and values are UTF-8 here and wide at the system: a path the ANSI code page
+// cannot spell is written as it is.
+std::optional<std::wstring> Wide(const std::string& text) { return winkit::Utf8ToWide(text); }
+
+}  // namespace
 
 LSTATUS RegKey::Create(HKEY parent, const std::string& path, RegKey& key) {
+  const auto widePath = Wide(path);
+  if (!widePath) return ERROR_NO_UNICODE_TRANSLATION;
   RegKey created;
-  const LSTATUS status = RegCreateKeyExA(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+  const LSTATUS status = RegCreateKeyExW(parent, widePath->c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                          KEY_READ | KEY_WRITE, nullptr, created.key_.put(), nullptr);
   if (status == ERROR_SUCCESS) key = std::move(created);
   return status;
 }
 
 LSTATUS RegKey::Open(HKEY parent, const std::string& path, REGSAM access, RegKey& key) {
+  const auto widePath = Wide(path);
+  if (!widePath) return ERROR_NO_UNICODE_TRANSLATION;
   RegKey opened;
-  const LSTATUS status = RegOpenKeyExA(parent, path.c_str(), 0, access, opened.key_.put());
+  const LSTATUS status = RegOpenKeyExW(parent, widePath->c_str(), 0, access, opened.key_.put());
   if (status == ERROR_SUCCESS) key = std::move(opened);
   return status;
 }
 
 LSTATUS RegKey::SetString(const std::string& name, const std::string& value) {
-  return RegSetValueExA(key_.get(), name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                        reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+  const auto wideName = Wide(name);
+  const auto wideValue = Wide(value);
+  if (!wideName || !wideValue) return ERROR_NO_UNICODE_TRANSLATION;
+  return RegSetValueExW(key_.get(), wideName->empty() ? nullptr : wideName->c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(wideValue->c_str()),
+                        static_cast<DWORD>((wideValue->size() + 1) * sizeof(wchar_t)));
 }
 
 std::string GuidText(REFGUID guid) {
@@ -66,7 +82,9 @@ HRESULT WriteEntries(HKEY root, std::span<const RegistryEntry> entries, std::spa
 }
 
 HRESULT DeleteKeyTree(HKEY root, const std::string& path) {
-  const LSTATUS status = RegDeleteTreeA(root, path.c_str());
+  const auto widePath = Wide(path);
+  if (!widePath) return HRESULT_FROM_WIN32(ERROR_NO_UNICODE_TRANSLATION);
+  const LSTATUS status = RegDeleteTreeW(root, widePath->c_str());
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) return S_OK;
   return HRESULT_FROM_WIN32(status);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Registration as data: a server lists its keys and values in a constant table
-// and writes or removes them here, through the ANSI registry calls.
+// and writes or removes them here. Keys, names and values are UTF-8.
 #include <windows.h>
 
 #include <span>

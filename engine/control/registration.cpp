@@ -58,7 +58,7 @@ const comkit::ServerRegistration kServer{kEntries,      kClassKey,     kOwnedKey
 }  // namespace
 
 HRESULT RegisterWipeControl() {
-  std::string module = comkit::ThisModulePathAnsi();
+  std::string module = comkit::ThisModulePathUtf8();
   if (module.empty()) return SELFREG_E_CLASS;
   return comkit::RegisterServer(kServer, Placeholders(std::move(module)));
 }

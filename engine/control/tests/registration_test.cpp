@@ -4,6 +4,7 @@
 
 #include "control_test_support.h"
 #include "registry.h"
+#include "scope_exit.h"
 
 namespace dornix_test {
 namespace {
@@ -112,6 +113,38 @@ TEST_F(RegistrationTest, UnregistrationLeavesOtherClassesAlone) {
   ExpectUnregistered();
   EXPECT_TRUE(KeyExists("CLSID\\{0B0B0B0B-1111-2222-3333-444455556666}"));
   comkit::DeleteKeyTree(HKEY_CLASSES_ROOT, "CLSID\\{0B0B0B0B-1111-2222-3333-444455556666}");
+}
+
+// A module in a folder whose name the ANSI code page cannot spell (Greek under
+// Western code pages) must still register the path it really has.
+TEST_F(RegistrationTest, RegistersTheModulesPathInFull) {
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring folder = std::wstring(temp) + L"dornix-\u03A9\u03BC\u03AD\u03B3\u03B1-" +
+                              std::to_wstring(GetCurrentProcessId());
+  const std::wstring copy = folder + L"\\dornix.dll";
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  const winkit::ScopeExit cleanup([&] {
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
+  });
+  const std::wstring original(dll.path.begin(), dll.path.end());
+  ASSERT_TRUE(CopyFileW(original.c_str(), copy.c_str(), TRUE));
+  {
+    const HMODULE module = LoadLibraryW(copy.c_str());
+    ASSERT_NE(module, nullptr);
+    const winkit::ScopeExit release([&] { FreeLibrary(module); });
+    const auto registerCopy = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+    ASSERT_EQ(registerCopy(), S_OK);
+    wchar_t value[MAX_PATH];
+    DWORD size = sizeof value;
+    const std::wstring key = L"CLSID\\" + std::wstring(clsid.begin(), clsid.end()) + L"\\InprocServer32";
+    ASSERT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(value), copy);
+  }
+  EXPECT_EQ(dll.unregisterServer(), S_OK);
 }
 
 // regsvr32 as an installer runs it, in a process of its own.
