@@ -79,6 +79,7 @@ class Wizard final : public EngineEvents {
  private:
   void StartErase();
   void FinishWithFilesLeft();
+  void ShowStillOnDisk(const std::vector<std::string>& files);
   void TakeOutcome(RunOutcome outcome);
   void ShowPage();
   void EnableNextWhenListed() { next_.enabled = items_.Count() > 0; }
