@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "com_object.h"
 #include "frm_user_confirmation_layout.h"
 #include "text.h"
@@ -92,12 +94,14 @@ void FrmUserConfirmation::OnInit() {
   RECT frame{0, 0, twips(confirmation::kWidth), twips(confirmation::kHeight)};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongW(dialog_, GWL_EXSTYLE)));
-  // Over the middle of the main window.
-  RECT owner{};
+  // Over the middle of the main window, its caption on the screen.
+  RECT owner{}, work{};
   GetWindowRect(GetParent(dialog_) ? GetParent(dialog_) : GetDesktopWindow(), &owner);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  SetWindowPos(dialog_, nullptr, (owner.left + owner.right - width) / 2, (owner.top + owner.bottom - height) / 2,
-               width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  const int left = std::max<int>(work.left, (owner.left + owner.right - width) / 2);
+  const int top = std::max<int>(work.top, (owner.top + owner.bottom - height) / 2);
+  SetWindowPos(dialog_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
   for (const ControlLayout& layout : confirmation::kControls) {
     const bool list = layout.id == ids::confirmation::lvfiles;
