@@ -29,8 +29,7 @@ TEST(DeferredDeletionTest, WithoutWindowsNtTheMoveIsAppendedToTheRenameSection) 
   system.os = "windows_nt";
   system.iniSection = "NUL=C:\\OLD.TXT\0C:\\A~1=C:\\B~1\0"s;
   ASSERT_TRUE(ReplaceFileOnReboot(system, "C:\\D\\Busy file.txt", "C:\\PvShreder\\ss1.tmp"));
-  EXPECT_EQ(*system.iniSection,
-            "NUL=C:\\OLD.TXT\0C:\\A~1=C:\\B~1\0C:\\PvShreder\\SHORT~1=C:\\D\\SHORT~1\0"s);
+  EXPECT_EQ(*system.iniSection, "NUL=C:\\OLD.TXT\0C:\\A~1=C:\\B~1\0C:\\PvShreder\\SHORT~1=C:\\D\\SHORT~1\0"s);
   EXPECT_TRUE(system.moves.empty());
 }
 

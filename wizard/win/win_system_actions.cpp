@@ -69,7 +69,8 @@ class WinSystemActions final : public SystemActions {
 
   std::optional<std::string> EnvironmentVariable(const std::string& name) override {
     const std::wstring wideName = Wide(name);
-    return TextOfCall([&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(wideName.c_str(), buffer, size); });
+    return TextOfCall(
+        [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(wideName.c_str(), buffer, size); });
   }
 
   bool EnsureFolder(const std::string& folder) override {
@@ -103,8 +104,7 @@ class WinSystemActions final : public SystemActions {
   std::optional<std::string> ReadIniSection(const std::string& file, const std::string& section) override {
     constexpr DWORD kLargest = 32767;
     std::wstring buffer(kLargest, L'\0');
-    const DWORD length =
-        GetPrivateProfileSectionW(Wide(section).c_str(), buffer.data(), kLargest, Wide(file).c_str());
+    const DWORD length = GetPrivateProfileSectionW(Wide(section).c_str(), buffer.data(), kLargest, Wide(file).c_str());
     // The answer for a section that does not fit: the size less 2.
     if (length >= kLargest - 2) return std::nullopt;
     return winkit::WideToUtf8(std::wstring_view(buffer.data(), length));

@@ -105,10 +105,10 @@ void FrmUserConfirmation::OnInit() {
 
   for (const ControlLayout& layout : confirmation::kControls) {
     const bool list = layout.id == ids::confirmation::lvfiles;
-    const HWND control = CreateWindowExW(
-        list ? WS_EX_CLIENTEDGE : 0, layout.className, Wide(layout.text).c_str(), list ? layout.style & ~WS_BORDER : layout.style,
-        twips(layout.left), twips(layout.top), twips(layout.width), twips(layout.height), dialog_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
+    const HWND control = CreateWindowExW(list ? WS_EX_CLIENTEDGE : 0, layout.className, Wide(layout.text).c_str(),
+                                         list ? layout.style & ~WS_BORDER : layout.style, twips(layout.left),
+                                         twips(layout.top), twips(layout.width), twips(layout.height), dialog_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
     if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   }
 

@@ -263,8 +263,9 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
              return pixel != GetSysColor(COLOR_WINDOW) && pixel != GetSysColor(COLOR_BTNFACE);
            }) > 20;
   }));
-  EXPECT_EQ(dialog.ItemText(c::Label2),
-            "Restart and Erase now! - This is the recommended maximum security option which erases files immediately. ");
+  EXPECT_EQ(
+      dialog.ItemText(c::Label2),
+      "Restart and Erase now! - This is the recommended maximum security option which erases files immediately. ");
   EXPECT_EQ(dialog.ItemText(c::cmdrestartnow), "Restart Now");
   Screenshot(wizard, "restart-dialog.png", dialog.window);
 

@@ -56,7 +56,8 @@ void EraseHeldFile(const std::string& name, int button) {
   ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 1; }));
   ASSERT_TRUE(wizard.NextTo(2));
   ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
-  ASSERT_TRUE(WaitFor([&] { return wizard.Text(ids::Label17).starts_with("Some files") && wizard.Enabled(ids::btnNext); }));
+  ASSERT_TRUE(
+      WaitFor([&] { return wizard.Text(ids::Label17).starts_with("Some files") && wizard.Enabled(ids::btnNext); }));
   wizard.Click(ids::btnNext);
   const Dialog dialog = wizard.WaitForDialog("Some files could not be erased ");
   ASSERT_TRUE(dialog.window);
@@ -77,7 +78,10 @@ TEST(RestartInOwnPrefix, LaterSchedulesTheMoveAndTheWizardForTheNextLogon) {
   EXPECT_NE(operations.find(L"C:\\held\\later.txt"), std::wstring::npos);
   EXPECT_NE(operations.find(L"C:\\PvShreder\\ss"), std::wstring::npos);
   const std::string listed = ListedIn(RunOnceCommand());
-  EXPECT_TRUE(listed.starts_with("\xEF\xBB\xBF" "C:\\PvShreder\\ss")) << listed;
+  EXPECT_TRUE(
+      listed.starts_with("\xEF\xBB\xBF"
+                         "C:\\PvShreder\\ss"))
+      << listed;
 }
 
 TEST(RestartInOwnPrefix, AfterTheRestartTheStartOnceCommandErasesTheMovedFile) {
@@ -116,7 +120,9 @@ TEST(RestartInOwnPrefix, AfterRestartNowTheStartOnceCommandIsQuotedWithTheList) 
   program = program.substr(0, program.rfind('.'));
   const std::string command = RunOnceCommand();
   ASSERT_TRUE(command.starts_with("\"" + program + ".EXE\"   ")) << command;
-  EXPECT_EQ(ListedIn(command), "\xEF\xBB\xBF" "C:\\held\\now.txt\r\n");
+  EXPECT_EQ(ListedIn(command),
+            "\xEF\xBB\xBF"
+            "C:\\held\\now.txt\r\n");
 }
 
 }  // namespace

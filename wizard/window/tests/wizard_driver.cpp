@@ -341,8 +341,7 @@ std::string ListCell(HANDLE process, HWND list, int row, int column) {
   item.pszText = reinterpret_cast<wchar_t*>(remote.get() + sizeof(LVITEMW));
   item.cchTextMax = kTextLength;
   remote.Write(0, &item, sizeof item);
-  const auto length =
-      SendTo(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
+  const auto length = SendTo(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
   std::wstring text(kTextLength, L'\0');
   remote.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
   text.resize(static_cast<std::size_t>(length));
@@ -441,7 +440,8 @@ bool WizardProcess::Screenshot(const std::string& path, HWND window) const {
   RECT area{};
   if (!GetWindowRect(window, &area)) return false;
   std::vector<std::uint8_t> rgb;
-  for (const COLORREF pixel : ScreenPixels(area)) rgb.insert(rgb.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
+  for (const COLORREF pixel : ScreenPixels(area))
+    rgb.insert(rgb.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
   return !rgb.empty() && PngFile::Save(path, area.right - area.left, area.bottom - area.top, rgb);
 }
 
