@@ -152,13 +152,13 @@ class RecordingView final : public WizardView {
   bool closed = false;
 };
 
+// Records what would outlive the program. A call fails for a name in `failing`:
+// a folder, "<folder>\\ss" for its holding files, a source of moves, "list".
 class RecordingSystem final : public SystemActions {
  public:
   void RefreshRecycleBinIcon() override { ++recycleBinRefreshes; }
-  std::string ProgramPath() override { return programPath; }
-  std::optional<std::string> EnvironmentVariable(const std::string& name) override {
-    return name == "OS" ? os : std::nullopt;
-  }
+  std::string ProgramPath() override { return "C:\\Program Files\\Qel Tarnwick\\qelwipe.exe"; }
+  std::optional<std::string> EnvironmentVariable(const std::string&) override { return os; }
   bool EnsureFolder(const std::string& folder) override { return !failing.contains(folder); }
   std::optional<std::string> CreateTempFile(const std::string& folder, const std::string& prefix) override {
     if (failing.contains(folder + "\\" + prefix)) return std::nullopt;
@@ -166,20 +166,13 @@ class RecordingSystem final : public SystemActions {
   }
   void RemoveOwnFile(const std::string& path) override { removed.push_back(path); }
   bool MoveAtNextStart(const std::string& source, const std::string& target) override {
-    if (failing.contains(source)) return false;
-    moves.push_back(source + " > " + target);
-    return true;
+    if (!failing.contains(source)) moves.push_back(source + " > " + target);
+    return !failing.contains(source);
   }
-  std::optional<std::string> ShortPath(const std::string& path) override {
-    if (failing.contains(path)) return std::nullopt;
-    return path.substr(0, path.rfind('\\') + 1) + "SHORT~1";
-  }
-  std::optional<std::string> ReadIniSection(const std::string& file, const std::string& section) override {
-    return file + section == "WinInit.iniRename" ? iniSection : std::nullopt;
-  }
+  std::optional<std::string> ShortPath(const std::string& path) override { return path.substr(0, 3) + "SHORT~1"; }
+  std::optional<std::string> ReadIniSection(const std::string&, const std::string&) override { return ini; }
   bool WriteIniSection(const std::string& file, const std::string& section, const std::string& text) override {
-    if (file + section != "WinInit.iniRename") return false;
-    iniSection = text;
+    ini = file + "[" + section + "]" + text;
     return true;
   }
   std::optional<std::string> WriteListFile(const std::vector<std::string>& paths) override {
@@ -193,12 +186,9 @@ class RecordingSystem final : public SystemActions {
   }
   void RebootNow() override { ++reboots; }
 
-  std::string programPath = "C:\\Program Files\\Qel Tarnwick\\qelwipe.exe";
-  std::optional<std::string> os = "Windows_NT";
-  // Folders, holding files ("<folder>\\ss"), sources and "list" whose calls fail.
+  std::optional<std::string> os = "Windows_NT", ini;
   std::set<std::string> failing;
   std::vector<std::string> moves, removed;
-  std::optional<std::string> iniSection = std::string();
   std::vector<std::vector<std::string>> lists;
   std::string runOnce;
   int made = 0, reboots = 0, recycleBinRefreshes = 0;

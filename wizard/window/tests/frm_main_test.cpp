@@ -28,18 +28,11 @@ using testing_support::WriteFile;
 
 constexpr char kAllWiped[] = "You have successfully wiped all items.";
 constexpr char kConfirmTitle[] = "WARNING: Please confirm the erase operation";
-constexpr char kDialogCaption[] = "Some files could not be erased ";
 constexpr char kNeedsRestart[] =
     "Some files will need for computer to restart to complete the erase process! Click Finish to see a list of items!";
 constexpr char kIgnored[] =
     "You have chosen not to erase the file/folder being used by Windows or another application when selected Ignore "
     "Option.";
-
-RECT Area(HWND window) {
-  RECT area{};
-  GetWindowRect(window, &area);
-  return area;
-}
 
 class FrmMainTest : public ::testing::Test {
  protected:
@@ -250,7 +243,7 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
   EXPECT_FALSE(fs::exists(free));
 
   wizard.Click(ids::btnNext);  // Finish
-  Dialog dialog = wizard.WaitForDialog(kDialogCaption);
+  Dialog dialog = wizard.WaitForDialog("Some files could not be erased ");
   ASSERT_TRUE(dialog.window);
   namespace c = ids::confirmation;
   const HWND list = dialog.Item(c::lvfiles);
@@ -263,17 +256,15 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
              return pixel != GetSysColor(COLOR_WINDOW) && pixel != GetSysColor(COLOR_BTNFACE);
            }) > 20;
   }));
-  EXPECT_EQ(
-      dialog.ItemText(c::Label2),
-      "Restart and Erase now! - This is the recommended maximum security option which erases files immediately. ");
-  EXPECT_EQ(dialog.ItemText(c::cmdrestartnow), "Restart Now");
   Screenshot(wizard, "restart-dialog.png", dialog.window);
 
   // Ignore: back on the progress page with its text in red; the next Finish the final page.
   dialog.Press(c::cmdignore);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog.window) && wizard.Page() == 3; }));
   EXPECT_EQ(wizard.Text(ids::Label17), kIgnored);
-  const auto status = ScreenPixels(Area(wizard.Control(ids::Label17)));
+  RECT label{};
+  GetWindowRect(wizard.Control(ids::Label17), &label);
+  const auto status = ScreenPixels(label);
   EXPECT_GT(std::count(status.begin(), status.end(), RGB(255, 0, 0)), 20);
   Next(wizard, 4);
   EXPECT_EQ(wizard.Text(ids::Label22), kIgnored);
@@ -287,7 +278,7 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
   ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
   ASSERT_TRUE(WaitFor(runEnded));
   wizard.Click(ids::btnNext);
-  dialog = wizard.WaitForDialog(kDialogCaption);
+  dialog = wizard.WaitForDialog("Some files could not be erased ");
   ASSERT_TRUE(dialog.window);
   PostMessageW(dialog.window, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog.window) && wizard.Page() == 4; }));

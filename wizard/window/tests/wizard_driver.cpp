@@ -196,8 +196,6 @@ std::string Dialog::Text() const {
   return WindowText(GetDlgItem(window, 0xFFFF));
 }
 
-std::string Dialog::ItemText(int id) const { return WindowText(Item(id)); }
-
 bool Dialog::IsDefault(int id) const { return (GetWindowLongW(Item(id), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; }
 
 void Dialog::Press(int id) const { PostMessageW(Item(id), BM_CLICK, 0, 0); }

@@ -35,7 +35,6 @@ struct StartedElsewhere {
 struct Dialog {
   HWND window = nullptr;
   std::string Text() const;  // the message of a message box
-  std::string ItemText(int id) const;
   HWND Item(int id) const { return GetDlgItem(window, id); }
   // The button with this id reads as the default one.
   bool IsDefault(int id) const;
