@@ -13,13 +13,19 @@ bool BeginsWithDriveRoot(std::string_view path) {
   return ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) && path[1] == ':' && path[2] == '\\';
 }
 
-// The list for the wizard at the next logon, and the command that starts it with it.
-bool HandToNextLogon(SystemActions& system, const std::vector<std::string>& paths) {
-  const auto list = system.WriteListFile(paths);
+// The list for the wizard at the next logon, and the command that starts it with it. There is one
+// such command: it names again what earlier hand-offs of this program run named.
+bool HandToNextLogon(SystemActions& system, std::vector<std::string>& handedOn, const std::vector<std::string>& paths) {
+  std::vector<std::string> all = handedOn;
+  all.insert(all.end(), paths.begin(), paths.end());
+  const auto list = system.WriteListFile(all);
   if (!list) return false;
-  if (system.RegisterRunOnce(kRunOnceValueName, StartOnceCommand(system.ProgramPath(), *list))) return true;
-  system.RemoveOwnFile(*list);
-  return false;
+  if (!system.RegisterRunOnce(kRunOnceValueName, StartOnceCommand(system.ProgramPath(), *list))) {
+    system.RemoveOwnFile(*list);
+    return false;
+  }
+  handedOn = std::move(all);
+  return true;
 }
 
 }  // namespace
@@ -58,7 +64,8 @@ bool ReplaceFileOnReboot(SystemActions& system, const std::string& source, const
   return system.WriteIniSection(kWinInitFile, kRenameSection, RenameSectionWith(*section, *shortTarget, *shortSource));
 }
 
-std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files) {
+std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files,
+                                      std::vector<std::string>& handedOn) {
   std::vector<std::string> scheduled, holding, unscheduled;
   std::set<std::string> seen;
   for (const auto& path : files) {
@@ -75,13 +82,13 @@ std::vector<std::string> RestartLater(SystemActions& system, const std::vector<s
     unscheduled.push_back(path);
   }
   // Moved whole, a file still holds its content: only the wizard at the next logon erases it.
-  if (!holding.empty() && !HandToNextLogon(system, holding))
+  if (!holding.empty() && !HandToNextLogon(system, handedOn, holding))
     unscheduled.insert(unscheduled.end(), scheduled.begin(), scheduled.end());
   return unscheduled;
 }
 
-bool RestartNow(SystemActions& system, const std::vector<std::string>& files) {
-  if (!HandToNextLogon(system, files)) return false;
+bool RestartNow(SystemActions& system, const std::vector<std::string>& files, std::vector<std::string>& handedOn) {
+  if (!HandToNextLogon(system, handedOn, files)) return false;
   system.RebootNow();
   return true;
 }

@@ -38,12 +38,14 @@ bool ReplaceFileOnReboot(SystemActions& system, const std::string& source, const
 
 // Moves every file into the holding folder of its drive at the next system
 // start, then lists the holding files for the wizard at the next logon. The
-// files that could not be scheduled, each once.
-std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files);
+// files that could not be scheduled, each once. `handedOn` holds what this
+// program run has handed to the next logon so far.
+std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files,
+                                      std::vector<std::string>& handedOn);
 
 // Lists the files for the wizard at the next logon and restarts the computer.
 // False, with no restart, when the records could not be made.
-bool RestartNow(SystemActions& system, const std::vector<std::string>& files);
+bool RestartNow(SystemActions& system, const std::vector<std::string>& files, std::vector<std::string>& handedOn);
 
 // The message naming files that are still on disk, each once.
 std::string StillOnDiskText(const std::vector<std::string>& files);

@@ -79,12 +79,12 @@ void Wizard::FinishWithFilesLeft() {
       page_ -= 1;
       break;
     case UserResult::RestartNow:
-      if (!RestartNow(system_, run_.NRFiles())) ShowStillOnDisk(run_.NRFiles());
+      if (!RestartNow(system_, run_.NRFiles(), handedOn_)) ShowStillOnDisk(run_.NRFiles());
       Cancel();
       return;
     case UserResult::RestartLater:
       progress_.ShowRestartLater();
-      if (const auto left = RestartLater(system_, run_.NRFiles()); !left.empty()) ShowStillOnDisk(left);
+      if (const auto left = RestartLater(system_, run_.NRFiles(), handedOn_); !left.empty()) ShowStillOnDisk(left);
       break;
     case UserResult::None:
       break;

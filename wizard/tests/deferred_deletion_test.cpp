@@ -44,6 +44,12 @@ TEST_F(WizardTest, RestartLaterSkipsWhatItCannotHoldAndNamesItOnceAtTheEnd) {
       view.messages[1].text,
       "These files could not be scheduled for erasing and are still on disk:\r\n\\\\server\\a.txt\r\nE:\\b.txt\r\n"
       "C:\\c.txt\r\nF:\\d.txt");
+
+  // The one start-once command of a later Restart Now still names the file moved aside.
+  view.userResult = UserResult::RestartNow;
+  RunAgainOn({"C:\\e.txt"});
+  wizard.Next();
+  EXPECT_EQ(system.lists.back(), (Strings{"C:\\PvShreder\\ss2.tmp", "C:\\e.txt"}));
 }
 
 }  // namespace
