@@ -20,7 +20,6 @@ void ProgressPage::StartState(const std::string& cyclesText) {
   lblFolders.text = lblFiles.text = lblSize.text = texts::kPending;
   lblPass.text = " ";
   lblRound.text = std::string(" ") + texts::kOutOf + cyclesText;
-  label17.colour = TextColour::Normal;
 }
 
 void ProgressPage::OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent,
@@ -49,19 +48,19 @@ RunOutcome ProgressPage::UpdateProgress(const RunCounters& c, bool runFinished) 
   if (pbMain != 100 && !runFinished) return RunOutcome::Undecided;
 
   if (c.NRCount > 0) {
-    label17 = {texts::kNeedsRestart, TextColour::Normal};
+    label17.text = texts::kNeedsRestart;
     label22 = {texts::kNeedsRestartShort, TextColour::Normal};
     label13 = {texts::kAttention, TextColour::Red};
     return RunOutcome::RestartNeeded;
   }
   if (c.NotErased > 0) {
     const std::string text = texts::kNotErased + Plain(static_cast<std::int64_t>(c.NotErased));
-    label17 = {text, TextColour::Normal};
+    label17.text = text;
     label22 = {text, TextColour::Normal};
     label13 = {texts::kAttention, TextColour::Red};
     return RunOutcome::NotAllErased;
   }
-  label17 = {texts::kAllWiped, TextColour::Normal};
+  label17.text = texts::kAllWiped;
   label22 = {texts::kErasedAll, TextColour::Normal};
   label13 = {texts::kCongratulations, TextColour::Normal};
   return RunOutcome::AllWiped;

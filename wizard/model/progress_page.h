@@ -34,7 +34,7 @@ class ProgressPage {
   void StartState(const std::string& cyclesText);
   void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent, const std::string& cyclesText);
   // The file being erased.
-  void ShowCurrent(const std::string& path) { label17 = {path, TextColour::Normal}; }
+  void ShowCurrent(const std::string& path) { label17.text = path; }
   // Totals and the overall bar. The result is decided when the bar stands at
   // 100 or, failing that, when the run has finished.
   RunOutcome UpdateProgress(const RunCounters& counters, bool runFinished);
@@ -44,7 +44,8 @@ class ProgressPage {
   void ShowRestartLater();
 
   Label lblFolders{"..."}, lblFiles{"..."}, lblSize{"..."}, lblRound{"..."}, lblPass{"..."};
-  Label label17{"..."};  // current file, then the result
+  // Current file, then the result; once the user ignored files left over, red for good.
+  Label label17{"..."};
   int pbFile = 0;
   Label label12{"00 %"};
   float pbMain = 0;

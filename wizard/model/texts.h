@@ -29,6 +29,7 @@ inline constexpr char kIgnored[] =
     "You have chosen not to erase the file/folder being used by Windows or another application when selected "
     "Ignore Option.";
 inline constexpr char kRestartLater[] = "Files which were not removeable will be removed on next startup!";
+inline constexpr char kStillOnDisk[] = "These files could not be scheduled for erasing and are still on disk:";
 
 // Progress and results.
 inline constexpr char kPending[] = "...";

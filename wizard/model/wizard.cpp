@@ -1,6 +1,7 @@
 #include "wizard.h"
 
 #include "command_line.h"
+#include "deferred_deletion.h"
 #include "texts.h"
 
 namespace qelwipe {
@@ -78,18 +79,22 @@ void Wizard::FinishWithFilesLeft() {
       page_ -= 1;
       break;
     case UserResult::RestartNow:
-      system_.RestartNow(run_.NRFiles());
+      if (!RestartNow(system_, run_.NRFiles(), handedOn_)) ShowStillOnDisk(run_.NRFiles());
       Cancel();
       return;
     case UserResult::RestartLater:
       progress_.ShowRestartLater();
-      system_.RestartLater(run_.NRFiles());
+      if (const auto left = RestartLater(system_, run_.NRFiles(), handedOn_); !left.empty()) ShowStillOnDisk(left);
       break;
     case UserResult::None:
       break;
   }
   // The buttons stay as the run left them: Next still reads "&Finish >>".
   ShowPage();
+}
+
+void Wizard::ShowStillOnDisk(const std::vector<std::string>& files) {
+  view_.ShowMessage({StillOnDiskText(files), texts::kAppTitle, MessageButtons::Ok, MessageIcon::Exclamation});
 }
 
 void Wizard::Back() {

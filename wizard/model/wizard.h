@@ -79,6 +79,7 @@ class Wizard final : public EngineEvents {
  private:
   void StartErase();
   void FinishWithFilesLeft();
+  void ShowStillOnDisk(const std::vector<std::string>& files);
   void TakeOutcome(RunOutcome outcome);
   void ShowPage();
   void EnableNextWhenListed() { next_.enabled = items_.Count() > 0; }
@@ -102,6 +103,8 @@ class Wizard final : public EngineEvents {
   std::string label27_;
   std::string label6_ = "Items....................";
   bool restartPending_ = false;
+  // Files handed to the next logon by this program run.
+  std::vector<std::string> handedOn_;
   bool inTimerTick_ = false;
 };
 

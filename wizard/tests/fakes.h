@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -151,14 +152,46 @@ class RecordingView final : public WizardView {
   bool closed = false;
 };
 
+// Records what would outlive the program. A call fails for a name in `failing`:
+// a folder, "<folder>\\ss" for its holding files, a source of moves, "list".
 class RecordingSystem final : public SystemActions {
  public:
   void RefreshRecycleBinIcon() override { ++recycleBinRefreshes; }
-  void RestartNow(const std::vector<std::string>& files) override { restartedNowWith = files; }
-  void RestartLater(const std::vector<std::string>& files) override { scheduledLater = files; }
+  std::string ProgramPath() override { return "C:\\Program Files\\Qel Tarnwick\\qelwipe.exe"; }
+  std::optional<std::string> EnvironmentVariable(const std::string&) override { return os; }
+  bool EnsureFolder(const std::string& folder) override { return !failing.contains(folder); }
+  std::optional<std::string> CreateTempFile(const std::string& folder, const std::string& prefix) override {
+    if (failing.contains(folder + "\\" + prefix)) return std::nullopt;
+    return folder + "\\" + prefix + std::to_string(++made) + ".tmp";
+  }
+  void RemoveOwnFile(const std::string& path) override { removed.push_back(path); }
+  bool MoveAtNextStart(const std::string& source, const std::string& target) override {
+    if (!failing.contains(source)) moves.push_back(source + " > " + target);
+    return !failing.contains(source);
+  }
+  std::optional<std::string> ShortPath(const std::string& path) override { return path.substr(0, 3) + "SHORT~1"; }
+  std::optional<std::string> ReadIniSection(const std::string&, const std::string&) override { return ini; }
+  bool WriteIniSection(const std::string& file, const std::string& section, const std::string& text) override {
+    ini = file + "[" + section + "]" + text;
+    return true;
+  }
+  std::optional<std::string> WriteListFile(const std::vector<std::string>& paths) override {
+    if (failing.contains("list")) return std::nullopt;
+    lists.push_back(paths);
+    return "C:\\Temp\\ss" + std::to_string(lists.size()) + ".tmp";
+  }
+  bool RegisterRunOnce(const std::string& name, const std::string& command) override {
+    runOnce = name + ": " + command;
+    return true;
+  }
+  void RebootNow() override { ++reboots; }
 
-  std::vector<std::string> restartedNowWith, scheduledLater;
-  int recycleBinRefreshes = 0;
+  std::optional<std::string> os = "Windows_NT", ini;
+  std::set<std::string> failing;
+  std::vector<std::string> moves, removed;
+  std::vector<std::vector<std::string>> lists;
+  std::string runOnce;
+  int made = 0, reboots = 0, recycleBinRefreshes = 0;
 };
 
 }  // namespace qelwipe::fakes

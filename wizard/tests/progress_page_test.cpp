@@ -59,5 +59,15 @@ TEST(ProgressPageTest, ABarAtHundredWithFilesHeldOpenAsksForARestart) {
   EXPECT_EQ(page.label13.colour, TextColour::Red);
 }
 
+TEST(ProgressPageTest, OnceIgnoredTheStatusStaysRedThroughLaterRuns) {
+  ProgressPage page;
+  page.ShowIgnored();
+  page.StartState("3");
+  page.ShowCurrent("C:\\next.txt");
+  page.UpdateProgress(RunCounters{.TotalBytes = 1, .BytesDone = 1}, true);
+  EXPECT_EQ(page.label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(page.label17.colour, TextColour::Red);
+}
+
 }  // namespace
 }  // namespace qelwipe

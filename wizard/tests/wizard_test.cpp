@@ -102,7 +102,11 @@ TEST_F(PageFlowTest, RestartLaterSchedulesTheFilesAndLeavesFinishToEndTheProgram
   view.userResult = UserResult::RestartLater;
   RunOn({"C:\\D"});
   wizard.Next();
-  EXPECT_EQ(system.scheduledLater, (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_EQ(system.moves, (std::vector<std::string>{"C:\\D\\busy.txt > C:\\PvShreder\\ss1.tmp"}));
+  // Moved whole, the file would keep its content: the wizard comes back at the next logon to erase it.
+  EXPECT_EQ(system.lists, (std::vector<std::vector<std::string>>{{"C:\\PvShreder\\ss1.tmp"}}));
+  EXPECT_EQ(system.runOnce, "Dedurada.exe: \"C:\\Program Files\\Qel Tarnwick\\qelwipe.EXE\"   C:\\Temp\\ss1.tmp");
+  EXPECT_EQ(view.messages.size(), 1u);  // the confirmation only
   EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
   EXPECT_EQ(Progress().label17.text, "Files which were not removeable will be removed on next startup!");
   EXPECT_EQ(wizard.NextButton().caption, "&Finish >>");
@@ -115,7 +119,8 @@ TEST_F(PageFlowTest, RestartNowHandsTheFilesOnAndCloses) {
   view.userResult = UserResult::RestartNow;
   RunOn({"C:\\D"});
   wizard.Next();
-  EXPECT_EQ(system.restartedNowWith, (std::vector<std::string>{"C:\\D\\busy.txt"}));
+  EXPECT_EQ(system.lists, (std::vector<std::vector<std::string>>{{"C:\\D\\busy.txt"}}));
+  EXPECT_EQ(system.reboots, 1);
   EXPECT_TRUE(view.closed);
   EXPECT_TRUE(wizard.CancelRequested());
 }

@@ -11,6 +11,7 @@
 #include "com_object.h"
 #include "control_ids.h"
 #include "frm_main_layout.h"
+#include "frm_user_confirmation.h"
 #include "method_catalogue.h"
 #include "scope_exit.h"
 #include "text.h"
@@ -595,9 +596,10 @@ void FrmMain::SetTimerEnabled(bool enabled) {
     KillTimer(form_, ids::Timer1);
 }
 
-// The dialog for files left over comes with its own work; until then a run
-// that leaves files goes straight on to the final page.
-UserResult FrmMain::ShowUserConfirmation(const std::vector<std::string>&) { return UserResult::None; }
+UserResult FrmMain::ShowUserConfirmation(const std::vector<std::string>& files) {
+  if (!form_) return UserResult::None;
+  return FrmUserConfirmation(instance_, normalFont_.get(), placeholder_.get(), files).Show(form_);
+}
 
 void FrmMain::CloseWizard() {
   if (form_) DestroyWindow(form_);

@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 
 #include "control_ids.h"
+#include "frm_user_confirmation_layout.h"
 #include "scope_exit.h"
 #include "temp_folder.h"
 #include "text.h"
@@ -26,6 +28,11 @@ using testing_support::WriteFile;
 
 constexpr char kAllWiped[] = "You have successfully wiped all items.";
 constexpr char kConfirmTitle[] = "WARNING: Please confirm the erase operation";
+constexpr char kNeedsRestart[] =
+    "Some files will need for computer to restart to complete the erase process! Click Finish to see a list of items!";
+constexpr char kIgnored[] =
+    "You have chosen not to erase the file/folder being used by Windows or another application when selected Ignore "
+    "Option.";
 
 class FrmMainTest : public ::testing::Test {
  protected:
@@ -220,33 +227,63 @@ TEST_F(FrmMainTest, RunOverAFolderTreeAndFilesLeavesNothingOnDisk) {
   Screenshot(wizard, "run-4-final.png");
 }
 
-TEST_F(FrmMainTest, AFileHeldOpenStaysAndTheResultAsksForARestart) {
+TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxChoosesNothing) {
   const std::string held = File("held.txt", 400);
   const std::string free = File("free.txt", 400);
   const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  const winkit::ScopeExit release([&] { CloseHandle(holder); });
   WizardProcess wizard;
   ASSERT_TRUE(wizard.Started());
   ListAndChoose(wizard, {held, free});
   ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
-  const bool finished = WaitFor([&] {
-    return wizard.Text(ids::Label17) ==
-               "Some files will need for computer to restart to complete the erase process! Click Finish to see a "
-               "list of items!" &&
-           wizard.Enabled(ids::btnNext);
-  });
-  CloseHandle(holder);
-  ASSERT_TRUE(finished);
+  const auto runEnded = [&] { return wizard.Text(ids::Label17) == kNeedsRestart && wizard.Enabled(ids::btnNext); };
+  ASSERT_TRUE(WaitFor(runEnded));
   EXPECT_TRUE(fs::exists(held));
   EXPECT_FALSE(fs::exists(free));
 
-  // Until the dialog for such files exists, Finish goes on to the final page as it is.
+  wizard.Click(ids::btnNext);  // Finish
+  Dialog dialog = wizard.WaitForDialog("Some files could not be erased ");
+  ASSERT_TRUE(dialog.window);
+  namespace c = ids::confirmation;
+  const HWND list = dialog.Item(c::lvfiles);
+  ASSERT_EQ(ListRowCount(list), 1);
+  EXPECT_EQ(ListCell(wizard.Process(), list, 0, 0), held);
+  // The shell's icon drawn over the placeholder: colours neither of the list nor of the placeholder.
+  EXPECT_TRUE(WaitFor([&] {
+    const auto icon = ScreenPixels(ListIconRect(wizard.Process(), list, 0));
+    return std::count_if(icon.begin(), icon.end(), [](COLORREF pixel) {
+             return pixel != GetSysColor(COLOR_WINDOW) && pixel != GetSysColor(COLOR_BTNFACE);
+           }) > 20;
+  }));
+  Screenshot(wizard, "restart-dialog.png", dialog.window);
+
+  // Ignore: back on the progress page with its text in red; the next Finish the final page.
+  dialog.Press(c::cmdignore);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog.window) && wizard.Page() == 3; }));
+  EXPECT_EQ(wizard.Text(ids::Label17), kIgnored);
+  RECT label{};
+  GetWindowRect(wizard.Control(ids::Label17), &label);
+  const auto status = ScreenPixels(label);
+  EXPECT_GT(std::count(status.begin(), status.end(), RGB(255, 0, 0)), 20);
   Next(wizard, 4);
-  EXPECT_EQ(wizard.Text(ids::Label13), "Attention!");
-  EXPECT_EQ(wizard.Text(ids::Label22), "Some files will need for computer to restart to complete the erase process!");
-  EXPECT_EQ(wizard.Text(ids::btnNext), "&Finish >>");
+  EXPECT_EQ(wizard.Text(ids::Label22), kIgnored);
+
+  // Held again in a second run, the close box leaves the choice of the first dialog behind.
+  wizard.ClickLabel(ids::Label28);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 1; }));
+  wizard.Drop(ids::lvSelecteds, {held});
+  ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 1; }));
+  Next(wizard, 2);
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor(runEnded));
   wizard.Click(ids::btnNext);
-  EXPECT_TRUE(wizard.WaitForExit());
+  dialog = wizard.WaitForDialog("Some files could not be erased ");
+  ASSERT_TRUE(dialog.window);
+  PostMessageW(dialog.window, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog.window) && wizard.Page() == 4; }));
+  EXPECT_EQ(wizard.Text(ids::btnNext), "&Finish >>");
+  EXPECT_TRUE(fs::exists(held));
 }
 
 TEST_F(FrmMainTest, WithoutTheControlNothingIsDeleted) {

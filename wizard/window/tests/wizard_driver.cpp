@@ -323,24 +323,37 @@ void WizardProcess::Drop(int id, const std::vector<std::string>& paths) const {
   PostMessageW(Control(id), WM_DROPFILES, reinterpret_cast<WPARAM>(remote.get()), 0);
 }
 
-int WizardProcess::RowCount() const {
-  return static_cast<int>(SendTo(Control(ids::lvSelecteds), LVM_GETITEMCOUNT, 0, 0));
-}
+int WizardProcess::RowCount() const { return ListRowCount(Control(ids::lvSelecteds)); }
 
 std::string WizardProcess::Cell(int row, int column) const {
+  return ListCell(process_.hProcess, Control(ids::lvSelecteds), row, column);
+}
+
+int ListRowCount(HWND list) { return static_cast<int>(SendTo(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::string ListCell(HANDLE process, HWND list, int row, int column) {
   constexpr std::size_t kTextLength = 1024;
-  RemoteBlock remote(process_.hProcess, sizeof(LVITEMW) + kTextLength * sizeof(wchar_t));
+  RemoteBlock remote(process, sizeof(LVITEMW) + kTextLength * sizeof(wchar_t));
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = reinterpret_cast<wchar_t*>(remote.get() + sizeof(LVITEMW));
   item.cchTextMax = kTextLength;
   remote.Write(0, &item, sizeof item);
-  const auto length = SendTo(Control(ids::lvSelecteds), LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                             reinterpret_cast<LPARAM>(remote.get()));
+  const auto length = SendTo(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
   std::wstring text(kTextLength, L'\0');
   remote.Read(sizeof(LVITEMW), text.data(), text.size() * sizeof(wchar_t));
   text.resize(static_cast<std::size_t>(length));
   return Utf8(text);
+}
+
+RECT ListIconRect(HANDLE process, HWND list, int row) {
+  RemoteBlock remote(process, sizeof(RECT));
+  RECT area{LVIR_ICON, 0, 0, 0};
+  remote.Write(0, &area, sizeof area);
+  SendTo(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.get()));
+  remote.Read(0, &area, sizeof area);
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&area), 2);
+  return area;
 }
 
 void WizardProcess::SelectRow(int row) const {
@@ -393,6 +406,29 @@ bool WizardProcess::WaitForExit(std::chrono::milliseconds timeout) const {
 
 bool WizardProcess::Running() const { return WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT; }
 
+std::vector<COLORREF> ScreenPixels(const RECT& area) {
+  const int width = area.right - area.left, height = area.bottom - area.top;
+  std::vector<COLORREF> pixels;
+  if (width <= 0 || height <= 0) return pixels;
+  const winkit::ScreenDc screen;
+  const winkit::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  const winkit::UniqueBitmap picture(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!picture) return pixels;
+  const HGDIOBJ old = SelectObject(memory.get(), picture.get());
+  const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
+  BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
+  GdiFlush();
+  const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+  for (int y = 0; y < height; ++y) {
+    const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) pixels.push_back(RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]));
+  }
+  return pixels;
+}
+
 bool WizardProcess::Screenshot(const std::string& path, HWND window) const {
   if (!window) window = form_;
   // Whatever changed must be on the screen first.
@@ -401,27 +437,10 @@ bool WizardProcess::Screenshot(const std::string& path, HWND window) const {
   std::this_thread::sleep_for(100ms);
   RECT area{};
   if (!GetWindowRect(window, &area)) return false;
-  const int width = area.right - area.left, height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return false;
-  const winkit::ScreenDc screen;
-  const winkit::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
-  BITMAPINFO info{};
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-  void* bits = nullptr;
-  const winkit::UniqueBitmap picture(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   std::vector<std::uint8_t> rgb;
-  if (picture) {
-    const HGDIOBJ old = SelectObject(memory.get(), picture.get());
-    const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
-    BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
-    GdiFlush();
-    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
-    for (int y = 0; y < height; ++y) {
-      const auto* row = static_cast<const std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride;
-      for (int x = 0; x < width; ++x) rgb.insert(rgb.end(), {row[x * 3 + 2], row[x * 3 + 1], row[x * 3]});
-    }
-  }
-  return !rgb.empty() && PngFile::Save(path, width, height, rgb);
+  for (const COLORREF pixel : ScreenPixels(area))
+    rgb.insert(rgb.end(), {GetRValue(pixel), GetGValue(pixel), GetBValue(pixel)});
+  return !rgb.empty() && PngFile::Save(path, area.right - area.left, area.bottom - area.top, rgb);
 }
 
 }  // namespace qelwipe::testing

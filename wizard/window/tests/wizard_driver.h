@@ -41,6 +41,13 @@ struct Dialog {
   void Press(int id) const;
 };
 
+// A list view's rows, a cell's text (0-based) and where a row's icon stands on the screen.
+int ListRowCount(HWND list);
+std::string ListCell(HANDLE process, HWND list, int row, int column);
+RECT ListIconRect(HANDLE process, HWND list, int row);
+// What the screen shows of `area`, one colour a pixel, row by row.
+std::vector<COLORREF> ScreenPixels(const RECT& area);
+
 // The program's folder browser, told to select a folder; false when it did not.
 bool SelectInFolderBrowser(const Dialog& browser, HANDLE process, const std::string& folder);
 

@@ -1,0 +1,137 @@
+#include "frm_user_confirmation.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "com_object.h"
+#include "frm_user_confirmation_layout.h"
+#include "text.h"
+
+namespace qelwipe::win {
+namespace {
+
+std::wstring Wide(std::string_view text) { return winkit::Utf8ToWide(text).value_or(std::wstring()); }
+
+// An empty template: the controls come from the layout table.
+struct alignas(DWORD) EmptyDialog {
+  DLGTEMPLATE header{WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, 0, 0, 0, 0, 0};
+  WORD menu = 0, windowClass = 0, title = 0;
+};
+
+// The buttons and the choice each makes.
+constexpr struct {
+  int id;
+  UserResult result;
+} kChoices[] = {{ids::confirmation::cmdignore, UserResult::Ignore},
+                {ids::confirmation::cmdrestartnow, UserResult::RestartNow},
+                {ids::confirmation::cmdrestartlater, UserResult::RestartLater}};
+
+}  // namespace
+
+void Get_NRFiles(HWND objlist, HIMAGELIST objimglst, HBITMAP placeholder, const std::vector<std::string>& files) {
+  SendMessageW(objlist, LVM_DELETEALLITEMS, 0, 0);
+  for (const std::string& path : files) {
+    const std::wstring widePath = Wide(path);
+    const int image = ImageList_Add(objimglst, placeholder, nullptr);
+    SHFILEINFOW info{};
+    const auto system = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(widePath.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    if (system && image >= 0) {
+      const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
+      if (icon) ImageList_ReplaceIcon(objimglst, image, icon.get());
+    }
+    std::wstring text = widePath;
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = static_cast<int>(SendMessageW(objlist, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = text.data();
+    item.iImage = image;
+    SendMessageW(objlist, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+UserResult FrmUserConfirmation::Show(HWND owner) {
+  userResult_ = UserResult::None;
+  EmptyDialog form;
+  DialogBoxIndirectParamW(instance_, &form.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+  return userResult_;
+}
+
+INT_PTR CALLBACK FrmUserConfirmation::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+  auto* self = reinterpret_cast<FrmUserConfirmation*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  if (!self) return FALSE;
+  // Nothing may unwind through the system's code.
+  return comkit::Guarded(
+      [&]() -> INT_PTR {
+        switch (message) {
+          case WM_INITDIALOG:
+            self->dialog_ = dialog;
+            self->OnInit();
+            return FALSE;  // the focus is set
+          case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) self->OnCommand(LOWORD(wParam));
+            return TRUE;
+        }
+        return FALSE;
+      },
+      [&](HRESULT) -> INT_PTR {
+        EndDialog(dialog, 0);
+        return TRUE;
+      });
+}
+
+void FrmUserConfirmation::OnInit() {
+  int dpi = 96;
+  {
+    const winkit::ScreenDc screen;
+    if (screen.get()) dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
+  }
+  const auto twips = [dpi](int value) { return MulDiv(value, dpi, 1440); };
+  SetWindowTextW(dialog_, Wide(confirmation::kCaption).c_str());
+  RECT frame{0, 0, twips(confirmation::kWidth), twips(confirmation::kHeight)};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(dialog_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongW(dialog_, GWL_EXSTYLE)));
+  // Over the middle of the main window, its caption on the screen.
+  RECT owner{}, work{};
+  GetWindowRect(GetParent(dialog_) ? GetParent(dialog_) : GetDesktopWindow(), &owner);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+  const int left = std::max<int>(work.left, (owner.left + owner.right - width) / 2);
+  const int top = std::max<int>(work.top, (owner.top + owner.bottom - height) / 2);
+  SetWindowPos(dialog_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  for (const ControlLayout& layout : confirmation::kControls) {
+    const bool list = layout.id == ids::confirmation::lvfiles;
+    const HWND control = CreateWindowExW(list ? WS_EX_CLIENTEDGE : 0, layout.className, Wide(layout.text).c_str(),
+                                         list ? layout.style & ~WS_BORDER : layout.style, twips(layout.left),
+                                         twips(layout.top), twips(layout.width), twips(layout.height), dialog_,
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance_, nullptr);
+    if (control) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  }
+
+  const HWND lvfiles = GetDlgItem(dialog_, ids::confirmation::lvfiles);
+  imageList1_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 4, 4));
+  SendMessageW(lvfiles, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  std::wstring header = Wide(confirmation::kFileNameHeader);
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.pszText = header.data();
+  RECT inside{};
+  GetClientRect(lvfiles, &inside);
+  column.cx = inside.right - GetSystemMetrics(SM_CXVSCROLL);
+  SendMessageW(lvfiles, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  Get_NRFiles(lvfiles, imageList1_.get(), placeholder_, files_);
+  SetFocus(GetDlgItem(dialog_, ids::confirmation::cmdignore));
+}
+
+void FrmUserConfirmation::OnCommand(int id) {
+  for (const auto& choice : kChoices)
+    if (choice.id == id) userResult_ = choice.result;
+  // A button, Esc or the close box: each ends the dialog; only a button chooses.
+  if (id == IDCANCEL || userResult_ != UserResult::None) EndDialog(dialog_, id);
+}
+
+}  // namespace qelwipe::win

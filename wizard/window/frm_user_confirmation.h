@@ -1,0 +1,43 @@
+#pragma once
+// The modal dialog frmUserConfirmation: lists the files another program held
+// open and asks what to do with them.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "handles.h"
+#include "wizard_view.h"
+
+namespace qelwipe::win {
+
+// Fills `objlist` with the files, each with its small shell icon in `objimglst`,
+// or `placeholder` where the shell has none.
+void Get_NRFiles(HWND objlist, HIMAGELIST objimglst, HBITMAP placeholder, const std::vector<std::string>& files);
+
+class FrmUserConfirmation {
+ public:
+  FrmUserConfirmation(HINSTANCE instance, HFONT font, HBITMAP placeholder, const std::vector<std::string>& files)
+      : instance_(instance), font_(font), placeholder_(placeholder), files_(files) {}
+  FrmUserConfirmation(const FrmUserConfirmation&) = delete;
+  FrmUserConfirmation& operator=(const FrmUserConfirmation&) = delete;
+
+  // Shows the dialog over `owner` until a button or its close box ends it. A
+  // close without a button is no choice.
+  UserResult Show(HWND owner);
+
+ private:
+  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnInit();
+  void OnCommand(int id);
+
+  HINSTANCE instance_;
+  HFONT font_;
+  HBITMAP placeholder_;
+  const std::vector<std::string>& files_;
+  HWND dialog_ = nullptr;
+  winkit::UniqueImageList imageList1_;
+  UserResult userResult_ = UserResult::None;
+};
+
+}  // namespace qelwipe::win
