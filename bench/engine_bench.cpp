@@ -29,7 +29,6 @@
 
 namespace {
 
-using dornix::FillKind;
 using bench::Fail;
 using bench::Figure;
 using bench::Measure;
@@ -38,6 +37,7 @@ using bench::PrintFigures;
 using bench::PrintRuns;
 using bench::Run;
 using bench::RunRounds;
+using dornix::FillKind;
 
 constexpr std::size_t kSmallFileBytes = 4096;
 

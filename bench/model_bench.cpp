@@ -146,7 +146,10 @@ int main(int argc, char** argv) {
          if (list->items.Count() != 1) Fail("the tree was not listed");
        },
        freshList},
-      {"du_tree", [&] { bench::Run({"du", "-s", tree.root}, true); }},
+      {"du_tree",
+       [&] {
+         bench::Run({"du", "-s", tree.root}, true);
+       }},
       {"add_items_2000", [&] { addItems(kFewItems); }, freshList},
       {"add_items_20000", [&] { addItems(kManyItems); }, freshList},
   };

@@ -21,29 +21,89 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
   return static_cast<std::int32_t>(percent);
 }
 
+namespace {
+
+// A pass this long hands its random chunks to a second thread: starting the thread
+// once costs more than overlapping a few chunks saves.
+constexpr std::uint64_t kChunksForWorker = 8;
+
+bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
+
+void FillHere(std::span<std::uint8_t> bytes, FillKind kind) {
+  if (kind == FillKind::RandomPairs) FillRandomPairs(bytes);
+  if (kind == FillKind::RandomLetters) FillRandomLetters(bytes);
+}
+
+// Every chunk moves the generator past a whole buffer's draws: a short chunk makes
+// only the bytes it writes and skips the rest, so that it ends where regenerating
+// all of the buffer would leave it.
+std::uint64_t DrawsPerChunk(FillKind kind) {
+  if (kind == FillKind::RandomPairs) return PairDraws(kPassBufferSize);
+  if (kind == FillKind::RandomLetters) return LetterDraws(kPassBufferSize);
+  return 0;
+}
+
+}  // namespace
+
+FillWorker* WipeCore::WorkerFor(std::uint64_t length, FillKind kind) {
+  if (!IsRandom(kind) || length < kChunksForWorker * kPassBufferSize) return nullptr;
+  if (!worker_ && !workerFailed_) {
+    worker_ = FillWorker::Start();
+    workerFailed_ = !worker_;
+  }
+  return worker_.get();
+}
+
+void WipeCore::StopWorker() {
+  worker_.reset();
+  workerFailed_ = false;
+}
+
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
   if (Stopped()) return;
+  FillWorker* const worker = WorkerFor(length, kind);
+  // Called outside an erase, the pass ends its own worker; no fill outlives the pass.
+  struct Finish {
+    WipeCore& core;
+    FillWorker* worker;
+    ~Finish() {
+      if (worker) worker->Wait();
+      if (!core.busy_) core.StopWorker();
+    }
+  } finish{*this, worker};
+  const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
+  PassBuffer* current = &buffer;
+  bool filledAhead = false;  // the worker has filled (or is filling) the current chunk
+
   Report(0);
   for (std::uint64_t remaining = length; remaining != 0;) {
     Report(PercentAt(file.Position()));
     if (cancel_) break;  // a report may have cancelled
     const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
-    // A short chunk makes only the bytes it writes, then skips the draws of the rest
-    // of the buffer: the generator ends where regenerating all of it would leave it.
-    if (kind == FillKind::RandomPairs) {
-      FillRandomPairs(buffer.span().first(chunk));
-      generator::Skip(PairDraws(kPassBufferSize) - PairDraws(chunk));
+    PassBuffer* next = current;
+    if (IsRandom(kind)) {
+      const std::uint32_t start = generator::State();
+      if (filledAhead)
+        worker->Wait();
+      else
+        FillHere(current->span().first(chunk), kind);
+      generator::State() = perChunk(start);
+      filledAhead = false;
+      if (worker && remaining > chunk) {
+        next = current == &buffer ? &worker->Buffer() : &buffer;
+        worker->Fill(*next, static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize)), kind,
+                     generator::State());
+        filledAhead = true;
+      }
     }
-    if (kind == FillKind::RandomLetters) {
-      FillRandomLetters(buffer.span().first(chunk));
-      generator::Skip(LetterDraws(kPassBufferSize) - LetterDraws(chunk));
-    }
-    if (const ErrorCode error = file.Write(buffer.data(), chunk)) {
+    if (const ErrorCode error = file.Write(current->data(), chunk)) {
       writeError_ = error;
       return;
     }
     remaining -= chunk;
+    current = next;
   }
+  if (worker) worker->Wait();
   Report(100);
   file.Flush();
 }
@@ -76,10 +136,14 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
   if (rounds_ < 1) return win_error::kInvalidArgument;
   if (busy_) return win_error::kBusy;
   busy_ = true;
+  // The fill worker, if a pass started one, ends with the erase.
   struct BusyReset {
-    bool& flag;
-    ~BusyReset() { flag = false; }
-  } busyReset{busy_};
+    WipeCore& core;
+    ~BusyReset() {
+      core.busy_ = false;
+      core.StopWorker();
+    }
+  } busyReset{*this};
 
   std::unique_ptr<OpenFile> file;
   if (const ErrorCode error = files_.OpenExclusive(fileName, file)) return error;

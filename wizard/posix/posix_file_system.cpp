@@ -98,8 +98,12 @@ std::optional<struct stat> StatAt(int folder, const std::string& name) {
   return info;
 }
 
-std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) {
-  const auto info = StatAt(folder, name);
+std::uint64_t LengthOf(const struct stat& info) {
+  return S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+std::optional<FileAttributes> AttributesOf(int folder, const std::string& name,
+                                           const std::optional<struct stat>& info) {
   if (!info) return std::nullopt;
   FileAttributes attributes;
   attributes.link = S_ISLNK(info->st_mode);
@@ -113,6 +117,10 @@ std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) 
   }
   attributes.hidden = name.front() == '.' && name != ".";
   return attributes;
+}
+
+std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) {
+  return AttributesOf(folder, name, StatAt(folder, name));
 }
 
 std::optional<EntryTimes> TimesOf(const std::string& path) {
@@ -151,7 +159,7 @@ class PosixFileSystem final : public FileSystem {
     const auto located = Locate(path);
     const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
     if (!info) return std::nullopt;
-    return S_ISREG(info->st_mode) ? static_cast<std::uint64_t>(info->st_size) : 0;
+    return LengthOf(*info);
   }
 
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
@@ -168,7 +176,10 @@ class PosixFileSystem final : public FileSystem {
     }
     while (const dirent* entry = readdir(dir.get())) {
       if (IsDot(entry->d_name)) continue;
-      entries.push_back({entry->d_name, AttributesAt(dirfd(dir.get()), entry->d_name)});
+      const std::string name = entry->d_name;
+      const auto info = StatAt(dirfd(dir.get()), name);
+      entries.push_back(
+          {name, AttributesOf(dirfd(dir.get()), name, info), info ? std::optional(LengthOf(*info)) : std::nullopt});
     }
     // NTFS lists a folder in name order; doing the same keeps runs reproducible.
     std::sort(entries.begin(), entries.end(),

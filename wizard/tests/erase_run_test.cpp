@@ -341,8 +341,8 @@ class ListingWithStrayName final : public FileSystem {
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
     auto entries = inner_.ListFolder(folder);
     if (folder == "C:\\D") {
-      entries.push_back({"..\\outside.txt", FileAttributes{}});
-      entries.push_back({"..", FileAttributes{.directory = true}});
+      entries.push_back({"..\\outside.txt", FileAttributes{}, std::nullopt});
+      entries.push_back({"..", FileAttributes{.directory = true}, std::nullopt});
     }
     return entries;
   }
