@@ -4,6 +4,11 @@
 
 namespace dornix {
 
+void FillRandom(std::span<std::uint8_t> bytes, FillKind kind) {
+  if (kind == FillKind::RandomPairs) FillRandomPairs(bytes);
+  if (kind == FillKind::RandomLetters) FillRandomLetters(bytes);
+}
+
 std::unique_ptr<FillWorker> FillWorker::Start() {
   std::unique_ptr<FillWorker> worker(new (std::nothrow) FillWorker);
   if (!worker || !worker->buffer_.valid()) return nullptr;
@@ -24,38 +29,48 @@ FillWorker::~FillWorker() {
   if (thread_.joinable()) thread_.join();
 }
 
-void FillWorker::Fill(PassBuffer& target, std::size_t bytes, FillKind kind, std::uint32_t state) {
+void FillWorker::Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32_t state) {
   {
     const std::lock_guard lock(mutex_);
-    target_ = target.data();
-    bytes_ = bytes;
+    target_ = target;
     kind_ = kind;
     state_ = state;
-    pending_ = true;
+    job_ = Job::Asked;
   }
   changed_.notify_all();
 }
 
-void FillWorker::Wait() {
+bool FillWorker::Collect() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !pending_; });
+  if (job_ == Job::Asked) {
+    job_ = Job::None;
+    return false;
+  }
+  changed_.wait(lock, [this] { return job_ == Job::None; });
+  return true;
+}
+
+std::chrono::nanoseconds FillWorker::LastFillTime() {
+  const std::lock_guard lock(mutex_);
+  return lastFill_;
 }
 
 void FillWorker::Serve() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return pending_ || stop_; });
-    // A fill asked for is finished even when stopping: its buffer must not be in use
-    // after the worker is gone.
-    if (!pending_) return;
-    const std::span<std::uint8_t> target(target_, bytes_);
+    changed_.wait(lock, [this] { return job_ == Job::Asked || stop_; });
+    if (job_ != Job::Asked) return;
+    job_ = Job::Filling;
+    const auto target = target_;
     const FillKind kind = kind_;
     generator::Seed(state_);
     lock.unlock();
-    if (kind == FillKind::RandomPairs) FillRandomPairs(target);
-    if (kind == FillKind::RandomLetters) FillRandomLetters(target);
+    const auto start = std::chrono::steady_clock::now();
+    FillRandom(target, kind);
+    const auto took = std::chrono::steady_clock::now() - start;
     lock.lock();
-    pending_ = false;
+    lastFill_ = std::chrono::duration_cast<std::chrono::nanoseconds>(took);
+    job_ = Job::None;
     changed_.notify_all();
   }
 }

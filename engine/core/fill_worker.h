@@ -2,11 +2,13 @@
 // A second pass buffer and a thread that fills it with random bytes while the
 // caller writes the first: a random pass then costs the larger of generating and
 // writing, not their sum. The thread ends when the worker is destroyed.
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 
 #include "method_catalogue.h"
@@ -23,26 +25,34 @@ class FillWorker {
   FillWorker& operator=(const FillWorker&) = delete;
 
   PassBuffer& Buffer() { return buffer_; }
-  // Fills the first `bytes` bytes of `target` with a random kind as the calling thread
-  // would with its generator at `state`; the caller's generator is not touched.
-  void Fill(PassBuffer& target, std::size_t bytes, FillKind kind, std::uint32_t state);
-  // Returns once the last fill asked for is complete.
-  void Wait();
+  // Asks for `target` to be filled with a random kind as the calling thread would fill
+  // it with its generator at `state`; the caller's generator is not touched.
+  void Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32_t state);
+  // True once the fill asked for is complete. False when the thread had not yet begun
+  // it (a busy machine had not given it a processor): it is withdrawn and the caller
+  // fills the bytes itself rather than wait.
+  bool Collect();
+  // How long the thread's last fill took.
+  std::chrono::nanoseconds LastFillTime();
 
  private:
   FillWorker() = default;
   void Serve();
 
+  enum class Job : std::uint8_t { None, Asked, Filling };
   PassBuffer buffer_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  bool pending_ = false;  // a fill is asked for or under way
+  Job job_ = Job::None;
   bool stop_ = false;
-  std::uint8_t* target_ = nullptr;
-  std::size_t bytes_ = 0;
+  std::span<std::uint8_t> target_;
   FillKind kind_ = FillKind::RandomPairs;
   std::uint32_t state_ = 0;
+  std::chrono::nanoseconds lastFill_{};
   std::thread thread_;
 };
+
+// Fills `bytes` with a random kind on the calling thread's generator.
+void FillRandom(std::span<std::uint8_t> bytes, FillKind kind);
 
 }  // namespace dornix

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <ctime>
 
 namespace dornix {
@@ -23,16 +24,14 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
 
 namespace {
 
-// A pass this long hands its random chunks to a second thread: starting the thread
-// once costs more than overlapping a few chunks saves.
+// A pass this long may hand its random chunks to a second thread: starting the
+// thread once costs more than overlapping a few chunks saves.
 constexpr std::uint64_t kChunksForWorker = 8;
+// A chunk filled faster than this is filled here: waking the other thread and
+// bringing its bytes over cost about as much.
+constexpr std::chrono::nanoseconds kHandOffCost = std::chrono::microseconds(5);
 
 bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
-
-void FillHere(std::span<std::uint8_t> bytes, FillKind kind) {
-  if (kind == FillKind::RandomPairs) FillRandomPairs(bytes);
-  if (kind == FillKind::RandomLetters) FillRandomLetters(bytes);
-}
 
 // Every chunk moves the generator past a whole buffer's draws: a short chunk makes
 // only the bytes it writes and skips the rest, so that it ends where regenerating
@@ -62,18 +61,19 @@ void WipeCore::StopWorker() {
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
   if (Stopped()) return;
   FillWorker* const worker = WorkerFor(length, kind);
-  // Called outside an erase, the pass ends its own worker; no fill outlives the pass.
+  bool filledAhead = false;  // the current chunk was handed to the worker
+  // No fill may go on into a buffer after the pass; called outside an erase, the pass
+  // ends its own worker.
   struct Finish {
     WipeCore& core;
-    FillWorker* worker;
+    const bool& pending;
     ~Finish() {
-      if (worker) worker->Wait();
+      if (pending) core.worker_->Collect();
       if (!core.busy_) core.StopWorker();
     }
-  } finish{*this, worker};
+  } finish{*this, filledAhead};
   const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
   PassBuffer* current = &buffer;
-  bool filledAhead = false;  // the worker has filled (or is filling) the current chunk
 
   Report(0);
   for (std::uint64_t remaining = length; remaining != 0;) {
@@ -83,16 +83,20 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
     PassBuffer* next = current;
     if (IsRandom(kind)) {
       const std::uint32_t start = generator::State();
-      if (filledAhead)
-        worker->Wait();
-      else
-        FillHere(current->span().first(chunk), kind);
-      generator::State() = perChunk(start);
+      std::chrono::nanoseconds fillTime{};
+      if (filledAhead && worker->Collect()) {
+        fillTime = worker->LastFillTime();
+      } else {
+        const auto began = std::chrono::steady_clock::now();
+        FillRandom(current->span().first(chunk), kind);
+        fillTime = std::chrono::steady_clock::now() - began;
+      }
       filledAhead = false;
-      if (worker && remaining > chunk) {
+      generator::State() = perChunk(start);
+      if (worker && remaining > chunk && fillTime >= kHandOffCost) {
         next = current == &buffer ? &worker->Buffer() : &buffer;
-        worker->Fill(*next, static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize)), kind,
-                     generator::State());
+        const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
+        worker->Fill(next->span().first(nextChunk), kind, generator::State());
         filledAhead = true;
       }
     }
@@ -103,7 +107,10 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
     remaining -= chunk;
     current = next;
   }
-  if (worker) worker->Wait();
+  if (filledAhead) {
+    worker->Collect();  // cancelled with the next chunk asked for: it is not written
+    filledAhead = false;
+  }
   Report(100);
   file.Flush();
 }
