@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -66,29 +68,46 @@ struct Located {
   std::string name;
 };
 
+// The folder of `folderPath` opened in one call that fails at any link on the way;
+// -1 with errno ENOSYS where the system cannot do that.
+int OpenFolderWithoutLinks(const std::string& folderPath) {
+  open_how how{};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  return static_cast<int>(syscall(SYS_openat2, AT_FDCWD, folderPath.c_str(), &how, sizeof how));
+}
+
 std::optional<Located> Locate(const std::string& path) {
   std::string_view rest = path;
   while (rest.size() > 1 && rest.back() == '/') rest.remove_suffix(1);
   if (rest.empty()) return std::nullopt;
-  int fd = open(rest.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (rest == "/") return Located{FileDescriptor(fd), "."};
+  if (rest == "/") return Located{FileDescriptor(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)), "."};
   const std::size_t lastSlash = rest.rfind('/');
   const std::string name(rest.substr(lastSlash == std::string_view::npos ? 0 : lastSlash + 1));
   rest = lastSlash == std::string_view::npos ? std::string_view() : rest.substr(0, lastSlash);
+  if (IsDot(name)) return std::nullopt;
+  const std::string folderPath = rest.empty() ? (lastSlash == 0 ? "/" : ".") : std::string(rest);
+  // "." and ".." are refused as the walk below refuses them.
+  for (std::size_t begin = 0; begin <= rest.size();) {
+    const std::size_t slash = std::min(rest.find('/', begin), rest.size());
+    if (IsDot(rest.substr(begin, slash - begin))) return std::nullopt;
+    begin = slash + 1;
+  }
+  int fd = OpenFolderWithoutLinks(folderPath);
+  if (fd >= 0) return Located{FileDescriptor(fd), name};
+  if (errno != ENOSYS && errno != EPERM) return std::nullopt;
+
+  fd = open(folderPath.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
   while (fd >= 0 && !rest.empty()) {
     const std::size_t slash = rest.find('/');
     const std::string component(rest.substr(0, slash));
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     if (component.empty()) continue;
-    const int next =
-        IsDot(component) ? -1 : openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int next = openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     close(fd);
     fd = next;
   }
-  if (fd < 0 || IsDot(name)) {
-    if (fd >= 0) close(fd);
-    return std::nullopt;
-  }
+  if (fd < 0) return std::nullopt;
   return Located{FileDescriptor(fd), name};
 }
 
