@@ -50,11 +50,6 @@ bool FillWorker::Collect() {
   return true;
 }
 
-std::chrono::nanoseconds FillWorker::LastFillTime() {
-  const std::lock_guard lock(mutex_);
-  return lastFill_;
-}
-
 void FillWorker::Serve() {
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -65,11 +60,8 @@ void FillWorker::Serve() {
     const FillKind kind = kind_;
     generator::Seed(state_);
     lock.unlock();
-    const auto start = std::chrono::steady_clock::now();
     FillRandom(target, kind);
-    const auto took = std::chrono::steady_clock::now() - start;
     lock.lock();
-    lastFill_ = std::chrono::duration_cast<std::chrono::nanoseconds>(took);
     job_ = Job::None;
     changed_.notify_all();
   }

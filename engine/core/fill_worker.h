@@ -2,7 +2,6 @@
 // A second pass buffer and a thread that fills it with random bytes while the
 // caller writes the first: a random pass then costs the larger of generating and
 // writing, not their sum. The thread ends when the worker is destroyed.
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -32,8 +31,6 @@ class FillWorker {
   // it (a busy machine had not given it a processor): it is withdrawn and the caller
   // fills the bytes itself rather than wait.
   bool Collect();
-  // How long the thread's last fill took.
-  std::chrono::nanoseconds LastFillTime();
 
  private:
   FillWorker() = default;
@@ -48,7 +45,6 @@ class FillWorker {
   std::span<std::uint8_t> target_;
   FillKind kind_ = FillKind::RandomPairs;
   std::uint32_t state_ = 0;
-  std::chrono::nanoseconds lastFill_{};
   std::thread thread_;
 };
 

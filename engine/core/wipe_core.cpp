@@ -25,11 +25,12 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
 namespace {
 
 // A pass this long may hand its random chunks to a second thread: starting the
-// thread once costs more than overlapping a few chunks saves.
-constexpr std::uint64_t kChunksForWorker = 8;
-// A chunk filled faster than this is filled here: waking the other thread and
-// bringing its bytes over cost about as much.
-constexpr std::chrono::nanoseconds kHandOffCost = std::chrono::microseconds(5);
+// thread and trying it out cost more than a shorter pass could gain.
+constexpr std::uint64_t kChunksForWorker = 32;
+// Whether handing off pays depends on the machine (a cheap fill, bytes brought over
+// from another core, a busy processor): chunks 1 to 4 are timed filled here, 5 to 8
+// filled ahead by the worker, and the pass goes on the faster way.
+constexpr std::uint64_t kTrialChunks = 4;
 
 bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
 
@@ -74,26 +75,25 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   } finish{*this, filledAhead};
   const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
   PassBuffer* current = &buffer;
+  using Clock = std::chrono::steady_clock;
+  Clock::duration alone{}, ahead{};  // the trial chunks' times, each way
+  bool handOff = false;
 
   Report(0);
-  for (std::uint64_t remaining = length; remaining != 0;) {
+  for (std::uint64_t remaining = length, index = 0; remaining != 0; ++index) {
     Report(PercentAt(file.Position()));
     if (cancel_) break;  // a report may have cancelled
+    const auto began = Clock::now();
     const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
     PassBuffer* next = current;
     if (IsRandom(kind)) {
       const std::uint32_t start = generator::State();
-      std::chrono::nanoseconds fillTime{};
-      if (filledAhead && worker->Collect()) {
-        fillTime = worker->LastFillTime();
-      } else {
-        const auto began = std::chrono::steady_clock::now();
-        FillRandom(current->span().first(chunk), kind);
-        fillTime = std::chrono::steady_clock::now() - began;
-      }
+      if (!filledAhead || !worker->Collect()) FillRandom(current->span().first(chunk), kind);
       filledAhead = false;
       generator::State() = perChunk(start);
-      if (worker && remaining > chunk && fillTime >= kHandOffCost) {
+      if (index == kTrialChunks) handOff = true;
+      if (index == 2 * kTrialChunks) handOff = ahead < alone;
+      if (worker && handOff && remaining > chunk) {
         next = current == &buffer ? &worker->Buffer() : &buffer;
         const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
         worker->Fill(next->span().first(nextChunk), kind, generator::State());
@@ -104,6 +104,8 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
       writeError_ = error;
       return;
     }
+    if (index >= 1 && index <= kTrialChunks) alone += Clock::now() - began;
+    if (index > kTrialChunks && index <= 2 * kTrialChunks) ahead += Clock::now() - began;
     remaining -= chunk;
     current = next;
   }

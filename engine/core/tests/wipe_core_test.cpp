@@ -222,8 +222,8 @@ TEST_F(WipeCoreTest, RandomPassesFollowTheGeneratorFromTheSeedChunkByChunk) {
   EXPECT_EQ(PassContents().at(0), expected);
 }
 
-// Long enough for the next chunk to be filled while the current one is written.
-constexpr std::size_t kLongFile = 9 * kPassBufferSize + 3;
+// Long enough for chunks to be filled while the one before is written.
+constexpr std::size_t kLongFile = 33 * kPassBufferSize + 3;
 
 // A pass as one thread fills it alone: every chunk from the buffer start, then the
 // draws of the rest of the buffer skipped.
@@ -254,7 +254,7 @@ TEST_F(WipeCoreTest, LongRandomPassesWriteAndLeaveTheGeneratorAsOneThreadFilling
 
 TEST_F(WipeCoreTest, CancelInALongRandomPassStopsAtTheNextChunkWithTheGeneratorPastTheWrittenChunksOnly) {
   WipeCore cancelling(files, [&](std::int32_t, std::int32_t pass, std::int32_t percent) {
-    if (pass == 3 && percent >= 30) cancelling.CancelWipe();
+    if (pass == 3 && percent >= 15) cancelling.CancelWipe();
   });
   cancelling.SetWipeMethod(4);  // never seeds: the pairs pass goes on from the thread's state
   cancelling.SetWipeRounds(1);
@@ -262,11 +262,12 @@ TEST_F(WipeCoreTest, CancelInALongRandomPassStopsAtTheNextChunkWithTheGeneratorP
   generator::Seed(77);
   EXPECT_EQ(cancelling.WipeFile(kPath16), win_error::kCancelled);
   const std::uint32_t after = generator::State();
-  // Fixed and pattern passes, then the first three chunks of pairs (30 % is reached at the fourth).
+  // Fixed and pattern passes, then the first five chunks of pairs (15 % is passed at the sixth,
+  // filled ahead while the fifth was written).
   const auto contents = PassContents();
   ASSERT_EQ(contents.size(), 3u);
   generator::Seed(77);
-  const auto pairs = FilledAlone(FillKind::RandomPairs, 3 * kPassBufferSize);
+  const auto pairs = FilledAlone(FillKind::RandomPairs, 5 * kPassBufferSize);
   EXPECT_EQ(contents[2], pairs);
   EXPECT_EQ(after, generator::State());
   EXPECT_EQ(files.files.at(kPath).size(), kLongFile);
