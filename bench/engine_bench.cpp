@@ -22,16 +22,22 @@
 #include <utility>
 #include <vector>
 
+#include "measure.h"
 #include "pass_fill.h"
 #include "platform_file_access.h"
 #include "wipe_core.h"
 
-extern char** environ;
-
 namespace {
 
+using bench::Fail;
+using bench::Figure;
+using bench::Measure;
+using bench::MedianSeconds;
+using bench::PrintFigures;
+using bench::PrintRuns;
+using bench::Run;
+using bench::RunRounds;
 using dornix::FillKind;
-using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kSmallFileBytes = 4096;
 
@@ -41,68 +47,6 @@ struct Options {
   int runs = 0;
   int smallFiles = 0;
 };
-
-[[noreturn]] void Fail(const std::string& why) {
-  std::fprintf(stderr, "engine_bench: %s\n", why.c_str());
-  std::exit(1);
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t mid = values.size() / 2;
-  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-// One figure: `work` is timed, `prepare` and `finish` around it are not.
-struct Measure {
-  Measure(
-      const char* name, std::function<void()> work, std::function<void()> prepare = [] {},
-      std::function<void()> finish = [] {})
-      : name(name), work(std::move(work)), prepare(std::move(prepare)), finish(std::move(finish)) {}
-  const char* name;
-  std::function<void()> work, prepare, finish;
-  std::vector<double> seconds;
-};
-
-// Every measure once per round, so that a change in the machine's load (it is
-// shared) falls on all of them alike and the ratios stay fair. A first round warms
-// caches and the file's pages and is not counted.
-void RunRounds(std::vector<Measure>& measures, int rounds) {
-  for (int round = 0; round <= rounds; ++round)
-    for (auto& m : measures) {
-      m.prepare();
-      const auto start = Clock::now();
-      m.work();
-      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-      if (round > 0) m.seconds.push_back(seconds);
-      m.finish();
-    }
-}
-
-// Every run's rate, so that a disturbed run can be told from a slow figure.
-void PrintRuns(const std::vector<Measure>& measures, double amount, const char* unit) {
-  for (const auto& m : measures) {
-    std::printf("%-18s", m.name);
-    for (double seconds : m.seconds) std::printf(" %9.3f", amount / seconds);
-    std::printf("  %s\n", unit);
-  }
-}
-
-double MedianSeconds(const std::vector<Measure>& measures, const char* name) {
-  for (const auto& m : measures)
-    if (std::string(m.name) == name) return Median(m.seconds);
-  Fail(std::string("no measure ") + name);
-}
-
-void Run(std::vector<std::string> argv) {
-  std::vector<char*> args;
-  for (auto& arg : argv) args.push_back(arg.data());
-  args.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) Fail("cannot start " + argv[0]);
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) Fail(argv[0] + " failed");
-}
 
 // Writes `bytes` bytes of `fill` to `path`, replacing what was there.
 void MakeFile(const std::string& path, std::uint64_t bytes, std::uint8_t fill) {
@@ -126,15 +70,6 @@ void PlainWrites(int fd, const dornix::PassBuffer& buffer, std::uint64_t bytes) 
     left -= count;
   }
   fsync(fd);
-}
-
-struct Figure {
-  const char* name;
-  double value;
-};
-
-void PrintFigures(const char* unit, const std::vector<Figure>& figures, double base) {
-  for (const auto& f : figures) std::printf("%s %.3f %s %.3f\n", f.name, f.value, unit, f.value / base);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <ctime>
 
 namespace dornix {
@@ -21,28 +22,96 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
   return static_cast<std::int32_t>(percent);
 }
 
+namespace {
+
+// A pass this long may hand its random chunks to a second thread: starting the
+// thread and trying it out cost more than a shorter pass could gain.
+constexpr std::uint64_t kChunksForWorker = 32;
+// Whether handing off pays depends on the machine (a cheap fill, bytes brought over
+// from another core, a busy processor): chunks 1 to 4 are timed filled here, 5 to 8
+// filled ahead by the worker, and the pass goes on the faster way.
+constexpr std::uint64_t kTrialChunks = 4;
+
+bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
+
+// Every chunk moves the generator past a whole buffer's draws: a short chunk makes
+// only the bytes it writes and skips the rest, so that it ends where regenerating
+// all of the buffer would leave it.
+std::uint64_t DrawsPerChunk(FillKind kind) {
+  if (kind == FillKind::RandomPairs) return PairDraws(kPassBufferSize);
+  if (kind == FillKind::RandomLetters) return LetterDraws(kPassBufferSize);
+  return 0;
+}
+
+}  // namespace
+
+FillWorker* WipeCore::WorkerFor(std::uint64_t length, FillKind kind) {
+  if (!IsRandom(kind) || length < kChunksForWorker * kPassBufferSize) return nullptr;
+  if (!worker_ && !workerFailed_) {
+    worker_ = FillWorker::Start();
+    workerFailed_ = !worker_;
+  }
+  return worker_.get();
+}
+
+void WipeCore::StopWorker() {
+  worker_.reset();
+  workerFailed_ = false;
+}
+
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
   if (Stopped()) return;
+  FillWorker* const worker = WorkerFor(length, kind);
+  bool filledAhead = false;  // the current chunk was handed to the worker
+  // No fill may go on into a buffer after the pass; called outside an erase, the pass
+  // ends its own worker.
+  struct Finish {
+    WipeCore& core;
+    const bool& pending;
+    ~Finish() {
+      if (pending) core.worker_->Collect();
+      if (!core.busy_) core.StopWorker();
+    }
+  } finish{*this, filledAhead};
+  const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
+  PassBuffer* current = &buffer;
+  using Clock = std::chrono::steady_clock;
+  Clock::duration alone{}, ahead{};  // the trial chunks' times, each way
+  bool handOff = false;
+
   Report(0);
-  for (std::uint64_t remaining = length; remaining != 0;) {
+  for (std::uint64_t remaining = length, index = 0; remaining != 0; ++index) {
     Report(PercentAt(file.Position()));
     if (cancel_) break;  // a report may have cancelled
+    const auto began = Clock::now();
     const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
-    // A short chunk makes only the bytes it writes, then skips the draws of the rest
-    // of the buffer: the generator ends where regenerating all of it would leave it.
-    if (kind == FillKind::RandomPairs) {
-      FillRandomPairs(buffer.span().first(chunk));
-      generator::Skip(PairDraws(kPassBufferSize) - PairDraws(chunk));
+    PassBuffer* next = current;
+    if (IsRandom(kind)) {
+      const std::uint32_t start = generator::State();
+      if (!filledAhead || !worker->Collect()) FillRandom(current->span().first(chunk), kind);
+      filledAhead = false;
+      generator::State() = perChunk(start);
+      if (index == kTrialChunks) handOff = true;
+      if (index == 2 * kTrialChunks) handOff = ahead < alone;
+      if (worker && handOff && remaining > chunk) {
+        next = current == &buffer ? &worker->Buffer() : &buffer;
+        const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
+        worker->Fill(next->span().first(nextChunk), kind, generator::State());
+        filledAhead = true;
+      }
     }
-    if (kind == FillKind::RandomLetters) {
-      FillRandomLetters(buffer.span().first(chunk));
-      generator::Skip(LetterDraws(kPassBufferSize) - LetterDraws(chunk));
-    }
-    if (const ErrorCode error = file.Write(buffer.data(), chunk)) {
+    if (const ErrorCode error = file.Write(current->data(), chunk)) {
       writeError_ = error;
       return;
     }
+    if (index >= 1 && index <= kTrialChunks) alone += Clock::now() - began;
+    if (index > kTrialChunks && index <= 2 * kTrialChunks) ahead += Clock::now() - began;
     remaining -= chunk;
+    current = next;
+  }
+  if (filledAhead) {
+    worker->Collect();  // cancelled with the next chunk asked for: it is not written
+    filledAhead = false;
   }
   Report(100);
   file.Flush();
@@ -76,10 +145,14 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
   if (rounds_ < 1) return win_error::kInvalidArgument;
   if (busy_) return win_error::kBusy;
   busy_ = true;
+  // The fill worker, if a pass started one, ends with the erase.
   struct BusyReset {
-    bool& flag;
-    ~BusyReset() { flag = false; }
-  } busyReset{busy_};
+    WipeCore& core;
+    ~BusyReset() {
+      core.busy_ = false;
+      core.StopWorker();
+    }
+  } busyReset{*this};
 
   std::unique_ptr<OpenFile> file;
   if (const ErrorCode error = files_.OpenExclusive(fileName, file)) return error;

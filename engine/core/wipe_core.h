@@ -4,9 +4,11 @@
 // empties it, renames it to a temporary name in its folder and deletes it.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "file_access.h"
+#include "fill_worker.h"
 #include "method_catalogue.h"
 #include "pass_fill.h"
 
@@ -43,7 +45,9 @@ class WipeCore {
   std::int32_t CurrentRound() const { return currentRound_; }
   std::int32_t CurrentPass() const { return currentPass_; }
 
-  // One pass over `length` bytes from the current position (already at 0).
+  // One pass over `length` bytes from the current position (already at 0). A long
+  // random pass fills its next chunk on a second thread while writing the current
+  // one; the bytes and the generator's state after it are as if filled here.
   void WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind);
 
  private:
@@ -56,6 +60,9 @@ class WipeCore {
   // Cancelled, or a write failed: no further pass or round is started.
   bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
+  // The worker for a pass, when the pass is random and long enough to gain from one.
+  FillWorker* WorkerFor(std::uint64_t length, FillKind kind);
+  void StopWorker();
   std::int32_t PercentAt(std::uint64_t position) const;
 
   FileAccess& files_;
@@ -70,6 +77,8 @@ class WipeCore {
   std::uint64_t sizeForPercent_ = 0;
   ErrorCode writeError_ = 0;  // the first write of this erase that failed
   bool busy_ = false;         // an erase is running; a nested one from a report is refused
+  std::unique_ptr<FillWorker> worker_;
+  bool workerFailed_ = false;  // no second thread this erase: fill alone
 };
 
 }  // namespace dornix

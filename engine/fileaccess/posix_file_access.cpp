@@ -4,7 +4,9 @@
 // file is renamed and deleted within the folder held open, so that a folder
 // swapped for a link meanwhile leads nowhere.
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -71,29 +73,29 @@ class PosixOpenFile final : public OpenFile {
     futimens(fd_.get(), times);
     stamped_ = true;
   }
-  void Rewind() override { lseek(fd_.get(), 0, SEEK_SET); }
-  std::uint64_t Position() override {
-    const off_t position = lseek(fd_.get(), 0, SEEK_CUR);
-    return position < 0 ? 0 : static_cast<std::uint64_t>(position);
-  }
+  // The position is kept here and every write names it: no seek costs a call.
+  void Rewind() override { position_ = 0; }
+  std::uint64_t Position() override { return position_; }
   ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override {
     // Finish short writes.
     while (count > 0) {
-      const ssize_t written = ::write(fd_.get(), bytes, count);
+      const ssize_t written = ::pwrite(fd_.get(), bytes, count, static_cast<off_t>(position_));
       if (written < 0 && errno == EINTR) continue;
       if (written < 0) return ErrorFor(errno);
       if (written == 0) return win_error::kWriteFault;
       bytes += written;
+      position_ += static_cast<std::uint64_t>(written);
       count -= static_cast<std::uint32_t>(written);
     }
     return 0;
   }
   void Flush() override { fsync(fd_.get()); }
-  void TruncateHere() override { ftruncate(fd_.get(), lseek(fd_.get(), 0, SEEK_CUR)); }
+  void TruncateHere() override { ftruncate(fd_.get(), static_cast<off_t>(position_)); }
   void RenameAwayAndDelete(const char* prefix) override {
     Restamp();
     // Windows' form: prefix, four hex digits, ".tmp"; an existing name is never replaced.
-    const unsigned start = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(std::time(nullptr));
+    static const auto pid = static_cast<unsigned>(getpid());
+    const unsigned start = pid ^ static_cast<unsigned>(std::time(nullptr));
     for (unsigned i = 0; i < 0x10000; ++i) {
       char temp[16];
       std::snprintf(temp, sizeof temp, "%s%04X.tmp", prefix, (start + i) & 0xFFFF);
@@ -134,10 +136,47 @@ class PosixOpenFile final : public OpenFile {
 
   UniqueFd fd_;
   std::uint64_t length_;  // as the open found it
+  std::uint64_t position_ = 0;
   UniqueFd folder_;
   std::string name_;
   bool stamped_ = false;
 };
+
+// The folder part of a path ("" for the current folder), opened with no link on the way.
+ErrorCode WalkToFolder(const std::string& folderPath, UniqueFd& folder) {
+  folder.reset(::open(folderPath[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.get() < 0) return ErrorFor(errno);
+  for (std::size_t begin = 0, slash; (slash = folderPath.find('/', begin)) != std::string::npos; begin = slash + 1) {
+    const std::string part = folderPath.substr(begin, slash - begin);
+    if (part.empty() || part == ".") continue;
+    UniqueFd next(openat(folder.get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (next.get() < 0) {
+      const int error = errno;
+      struct stat info {};
+      if (fstatat(folder.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
+        return win_error::kAccessDenied;
+      return error == ENOENT || error == ENOTDIR ? win_error::kPathNotFound : ErrorFor(error);
+    }
+    folder.reset(next.release());
+  }
+  return 0;
+}
+
+// The same in one call where the system resolves a path refusing every link on it;
+// one folder at a time where it cannot (no such call, or a path too long for one).
+ErrorCode OpenFolder(const std::string& folderPath, UniqueFd& folder) {
+  open_how how{};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  const char* start = folderPath.empty() ? "." : folderPath.c_str();
+  folder.reset(static_cast<int>(syscall(SYS_openat2, AT_FDCWD, start, &how, sizeof how)));
+  if (folder.get() >= 0) return 0;
+  const int error = errno;
+  if (error == ELOOP) return win_error::kAccessDenied;
+  if (error == ENOENT || error == ENOTDIR) return win_error::kPathNotFound;
+  if (error != ENOSYS && error != EPERM && error != ENAMETOOLONG) return ErrorFor(error);
+  return WalkToFolder(folderPath, folder);
+}
 
 class PosixFileAccess final : public FileAccess {
  public:
@@ -146,22 +185,10 @@ class PosixFileAccess final : public FileAccess {
     if (!ToUtf8(name, path) || path.empty() || path.find('\0') != std::string::npos) return win_error::kInvalidName;
 
     // Each folder on the way, held open and never a link.
-    UniqueFd folder(::open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0) return ErrorFor(errno);
-    std::size_t begin = 0;
-    for (std::size_t slash; (slash = path.find('/', begin)) != std::string::npos; begin = slash + 1) {
-      const std::string part = path.substr(begin, slash - begin);
-      if (part.empty() || part == ".") continue;
-      UniqueFd next(openat(folder.get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      if (next.get() < 0) {
-        const int error = errno;
-        struct stat info {};
-        if (fstatat(folder.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
-          return win_error::kAccessDenied;
-        return error == ENOENT || error == ENOTDIR ? win_error::kPathNotFound : ErrorFor(error);
-      }
-      folder.reset(next.release());
-    }
+    const std::size_t lastSlash = path.rfind('/');
+    const std::size_t begin = lastSlash == std::string::npos ? 0 : lastSlash + 1;
+    UniqueFd folder(-1);
+    if (const ErrorCode error = OpenFolder(path.substr(0, begin), folder)) return error;
     const std::string leaf = path.substr(begin);
     // A name ending in a separator, "." or ".." is a folder.
     if (leaf.empty() || leaf == "." || leaf == "..") return win_error::kAccessDenied;

@@ -85,7 +85,25 @@ void EraseRun::EraseOneFile(const std::string& path) {
     return;
   }
   files_.ClearAttributes(path);
-  const std::uint64_t length = files_.FileLength(path).value_or(0);
+  Overwrite(path, files_.FileLength(path).value_or(0));
+}
+
+void EraseRun::EraseListedFile(const std::string& path, const FolderEntry& entry) {
+  // A link is looked at afresh: a file put in its place since would be deleted unerased.
+  if (IsLink(entry.attributes) || !entry.attributes) {
+    EraseOneFile(path);
+    return;
+  }
+  // The listing was just read. Should a link have taken the file's place since, the
+  // engine refuses it and it is counted as left.
+  if (cancelRequested_) return;
+  progress_.ShowCurrent(path);
+  const FileAttributes& attributes = *entry.attributes;
+  if (attributes.readOnly || attributes.hidden || attributes.system || attributes.archive) files_.ClearAttributes(path);
+  Overwrite(path, entry.length ? *entry.length : files_.FileLength(path).value_or(0));
+}
+
+void EraseRun::Overwrite(const std::string& path, std::uint64_t length) {
   const EraseResult result = CallEngine(path);
   if (result == kSharingViolation) nrFiles_.push_back(path);
   counters_.FilesDone += 1;
@@ -124,7 +142,7 @@ void EraseRun::EraseFolder(const std::string& path) {
     if (IsFolder(entry.attributes))
       subFolders.push_back(full);
     else
-      EraseOneFile(full);
+      EraseListedFile(full, entry);
   }
   Pump();
   for (const auto& subFolder : subFolders) {

@@ -43,6 +43,10 @@ class EraseRun {
   std::uint64_t NRCount() const { return nrFiles_.size(); }
 
  private:
+  // A file of a folder's listing, taken with what the listing told of it.
+  void EraseListedFile(const std::string& path, const FolderEntry& entry);
+  // Hands the file to the engine and counts the outcome.
+  void Overwrite(const std::string& path, std::uint64_t length);
   EraseResult CallEngine(const std::string& path);
   bool VanishedBeforeItsTurn(EraseResult result, const std::string& path);
   // What has stayed behind so far: a folder above it stays too.

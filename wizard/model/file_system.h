@@ -33,6 +33,8 @@ struct FolderEntry {
   std::string name;
   // Empty when the entry's attributes could not be read.
   std::optional<FileAttributes> attributes;
+  // What FileLength would give at the time of listing, when the listing read it anyway.
+  std::optional<std::uint64_t> length;
 };
 
 // Keeps a folder, and every folder above it, from being renamed, replaced or removed

@@ -28,7 +28,7 @@ std::uint64_t FolderWalk::FolderSize(const std::string& path) {
         ++WalkFolders;
         subFolders.push_back(full);
       } else {
-        total += files_.FileLength(full).value_or(0);
+        total += entry.length ? *entry.length : files_.FileLength(full).value_or(0);
         ++WalkFiles;
       }
     }

@@ -87,7 +87,7 @@ void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
   }
   // Measuring a folder pumps messages: the list may have changed meanwhile.
   if (IsListed(path)) return;
-  Append({std::move(row), path});
+  Append({std::move(row), path, files_.FoldCase(path)});
 }
 
 void ItemsList::AddSelection(std::string_view selection) {
@@ -112,12 +112,15 @@ std::string ItemsList::Get_ItemRealName(int index) const { return items_.at(stat
 
 void ItemsList::RemoveItem(int index) {
   if (index < 1 || index > Count()) return;
-  items_.erase(items_.begin() + (index - 1));
+  const auto item = items_.begin() + (index - 1);
+  keys_.erase(keys_.find(item->key));
+  items_.erase(item);
   ++revision_;
 }
 
 void ItemsList::Clear() {
   items_.clear();
+  keys_.clear();
   ++revision_;
 }
 
@@ -130,24 +133,26 @@ void ItemsList::SortByColumn(int column) {
   ++revision_;
 }
 
-bool ItemsList::IsListed(const std::string& path) const {
-  const std::string wanted = files_.FoldCase(path);
-  return std::any_of(items_.begin(), items_.end(),
-                     [&](const Item& item) { return files_.FoldCase(item.path) == wanted; });
-}
+bool ItemsList::IsListed(const std::string& path) const { return keys_.count(files_.FoldCase(path)) != 0; }
 
 void ItemsList::Append(Item item) {
-  items_.push_back(std::move(item));
-  if (sorted_) Sort();
+  keys_.insert(item.key);
+  // After the rows it equals, where sorting the longer list again would put it.
+  const auto place = sorted_ ? std::upper_bound(items_.begin(), items_.end(), item,
+                                                [this](const Item& a, const Item& b) { return Before(a, b); })
+                             : items_.end();
+  items_.insert(place, std::move(item));
   ++revision_;
 }
 
-void ItemsList::Sort() {
+bool ItemsList::Before(const Item& a, const Item& b) const {
   const auto key = static_cast<std::size_t>(sortKey_);
-  const auto less = [&](const std::string& a, const std::string& b) { return files_.FoldCase(a) < files_.FoldCase(b); };
-  std::stable_sort(items_.begin(), items_.end(), [&](const Item& a, const Item& b) {
-    return descending_ ? less(b.row[key], a.row[key]) : less(a.row[key], b.row[key]);
-  });
+  const auto less = [&](const std::string& x, const std::string& y) { return files_.FoldCase(x) < files_.FoldCase(y); };
+  return descending_ ? less(b.row[key], a.row[key]) : less(a.row[key], b.row[key]);
+}
+
+void ItemsList::Sort() {
+  std::stable_sort(items_.begin(), items_.end(), [this](const Item& a, const Item& b) { return Before(a, b); });
 }
 
 }  // namespace qelwipe

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "file_system.h"
@@ -79,17 +80,22 @@ class ItemsList {
   struct Item {
     ItemRow row;
     std::string path;
+    std::string key;  // the path case-folded, as the duplicate rule compares it
   };
   void AddItem(const std::string& path, bool lowerCaseTexts);
   bool IsListed(const std::string& path) const;
   void Append(Item item);
   void Sort();
+  bool Before(const Item& a, const Item& b) const;
 
   FileSystem& files_;
   FileTypeRegistry& registry_;
   FolderWalk& walk_;
   WizardView& view_;
   std::vector<Item> items_;
+  // Every row's key, kept in step with the rows: the duplicate rule must not fold
+  // the whole list on every add.
+  std::unordered_multiset<std::string> keys_;
   bool sorted_ = false;
   int sortKey_ = kName;
   bool descending_ = false;

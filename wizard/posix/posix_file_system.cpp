@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -66,29 +68,46 @@ struct Located {
   std::string name;
 };
 
+// The folder of `folderPath` opened in one call that fails at any link on the way;
+// -1 with errno ENOSYS where the system cannot do that.
+int OpenFolderWithoutLinks(const std::string& folderPath) {
+  open_how how{};
+  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+  return static_cast<int>(syscall(SYS_openat2, AT_FDCWD, folderPath.c_str(), &how, sizeof how));
+}
+
 std::optional<Located> Locate(const std::string& path) {
   std::string_view rest = path;
   while (rest.size() > 1 && rest.back() == '/') rest.remove_suffix(1);
   if (rest.empty()) return std::nullopt;
-  int fd = open(rest.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (rest == "/") return Located{FileDescriptor(fd), "."};
+  if (rest == "/") return Located{FileDescriptor(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC)), "."};
   const std::size_t lastSlash = rest.rfind('/');
   const std::string name(rest.substr(lastSlash == std::string_view::npos ? 0 : lastSlash + 1));
   rest = lastSlash == std::string_view::npos ? std::string_view() : rest.substr(0, lastSlash);
+  if (IsDot(name)) return std::nullopt;
+  const std::string folderPath = rest.empty() ? (lastSlash == 0 ? "/" : ".") : std::string(rest);
+  // "." and ".." are refused as the walk below refuses them.
+  for (std::size_t begin = 0; begin <= rest.size();) {
+    const std::size_t slash = std::min(rest.find('/', begin), rest.size());
+    if (IsDot(rest.substr(begin, slash - begin))) return std::nullopt;
+    begin = slash + 1;
+  }
+  int fd = OpenFolderWithoutLinks(folderPath);
+  if (fd >= 0) return Located{FileDescriptor(fd), name};
+  if (errno != ENOSYS && errno != EPERM) return std::nullopt;
+
+  fd = open(folderPath.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
   while (fd >= 0 && !rest.empty()) {
     const std::size_t slash = rest.find('/');
     const std::string component(rest.substr(0, slash));
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
     if (component.empty()) continue;
-    const int next =
-        IsDot(component) ? -1 : openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int next = openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     close(fd);
     fd = next;
   }
-  if (fd < 0 || IsDot(name)) {
-    if (fd >= 0) close(fd);
-    return std::nullopt;
-  }
+  if (fd < 0) return std::nullopt;
   return Located{FileDescriptor(fd), name};
 }
 
@@ -98,8 +117,12 @@ std::optional<struct stat> StatAt(int folder, const std::string& name) {
   return info;
 }
 
-std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) {
-  const auto info = StatAt(folder, name);
+std::uint64_t LengthOf(const struct stat& info) {
+  return S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+}
+
+std::optional<FileAttributes> AttributesOf(int folder, const std::string& name,
+                                           const std::optional<struct stat>& info) {
   if (!info) return std::nullopt;
   FileAttributes attributes;
   attributes.link = S_ISLNK(info->st_mode);
@@ -113,6 +136,10 @@ std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) 
   }
   attributes.hidden = name.front() == '.' && name != ".";
   return attributes;
+}
+
+std::optional<FileAttributes> AttributesAt(int folder, const std::string& name) {
+  return AttributesOf(folder, name, StatAt(folder, name));
 }
 
 std::optional<EntryTimes> TimesOf(const std::string& path) {
@@ -151,7 +178,7 @@ class PosixFileSystem final : public FileSystem {
     const auto located = Locate(path);
     const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
     if (!info) return std::nullopt;
-    return S_ISREG(info->st_mode) ? static_cast<std::uint64_t>(info->st_size) : 0;
+    return LengthOf(*info);
   }
 
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
@@ -168,7 +195,10 @@ class PosixFileSystem final : public FileSystem {
     }
     while (const dirent* entry = readdir(dir.get())) {
       if (IsDot(entry->d_name)) continue;
-      entries.push_back({entry->d_name, AttributesAt(dirfd(dir.get()), entry->d_name)});
+      const std::string name = entry->d_name;
+      const auto info = StatAt(dirfd(dir.get()), name);
+      entries.push_back(
+          {name, AttributesOf(dirfd(dir.get()), name, info), info ? std::optional(LengthOf(*info)) : std::nullopt});
     }
     // NTFS lists a folder in name order; doing the same keeps runs reproducible.
     std::sort(entries.begin(), entries.end(),

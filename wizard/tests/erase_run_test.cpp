@@ -243,6 +243,18 @@ TEST_F(EraseRunTest, AnItemRemovedSinceItWasListedIsNoItemLeftOnDisk) {
   EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
 }
 
+TEST_F(EraseRunTest, AFileThatTookTheListedPlaceOfALinkIsOverwrittenNotDeletedByName) {
+  files.AddLink("C:\\D\\z.lnk", "C:\\D\\a.txt", false);
+  engine.during = [this](const std::string& path) {
+    if (path != "C:\\D\\a.txt") return;
+    files.Remove("C:\\D\\z.lnk");
+    files.AddFile("C:\\D\\z.lnk", 7);
+  };
+  RunOn({"C:\\D"});
+  EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\a.txt", "C:\\D\\b.txt", "C:\\D\\z.lnk", "C:\\D\\S\\c.txt"}));
+  EXPECT_EQ(files.removals, (Strings{"rmdir C:\\D\\S", "rmdir C:\\D"}));
+}
+
 TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
   files.AddFolder("C:\\Elsewhere");
   files.AddFile("C:\\Elsewhere\\keep.txt", 10);
@@ -341,8 +353,8 @@ class ListingWithStrayName final : public FileSystem {
   std::vector<FolderEntry> ListFolder(const std::string& folder) override {
     auto entries = inner_.ListFolder(folder);
     if (folder == "C:\\D") {
-      entries.push_back({"..\\outside.txt", FileAttributes{}});
-      entries.push_back({"..", FileAttributes{.directory = true}});
+      entries.push_back({"..\\outside.txt", FileAttributes{}, std::nullopt});
+      entries.push_back({"..", FileAttributes{.directory = true}, std::nullopt});
     }
     return entries;
   }

@@ -91,7 +91,7 @@ std::vector<FolderEntry> FakeFileSystem::ListFolder(const std::string& folder) {
     if (LowerAscii(Parent(node.path)) != key) continue;
     std::optional<FileAttributes> attributes;
     if (!node.unreadable) attributes = node.attributes;
-    entries.push_back({node.path.substr(node.path.rfind('\\') + 1), attributes});
+    entries.push_back({node.path.substr(node.path.rfind('\\') + 1), attributes, std::nullopt});
   }
   return entries;
 }

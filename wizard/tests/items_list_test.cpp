@@ -91,6 +91,21 @@ TEST_F(ItemsListTest, OnlyTheSameFullPathIsADuplicateWhateverItsLetterCase) {
   EXPECT_EQ(view.messages[0].icon, MessageIcon::Information);
 }
 
+TEST_F(ItemsListTest, APathRemovedOrClearedFromTheListMayBeAddedAgain) {
+  files.AddFile("C:\\Data\\x.txt", 1);
+  files.AddFile("C:\\Data\\y.txt", 1);
+  items.AddItem("C:\\Data\\x.txt");
+  items.AddItem("C:\\Data\\y.txt");
+  items.RemoveItem(1);
+  items.AddItem("C:\\DATA\\X.txt");
+  items.AddItem("c:\\data\\y.TXT");  // still listed
+  EXPECT_EQ(items.Count(), 2);
+  items.Clear();
+  items.AddItem("C:\\Data\\y.txt");
+  EXPECT_EQ(items.Count(), 1);
+  EXPECT_EQ(view.messages.size(), 1u);
+}
+
 TEST_F(ItemsListTest, TypeTextComesFromTheRegistryOrIsFile) {
   files.AddFolder("C:\\My.Folder");
   EXPECT_EQ(FileTypeText("C:\\Data\\a.txt", registry), "Text Document");

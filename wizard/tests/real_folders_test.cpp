@@ -202,6 +202,9 @@ TEST_F(RealFoldersTest, TheFileSystemNeverActsThroughALink) {
   // Through "." or ".." a path would name the link's target as a folder of its own.
   EXPECT_FALSE(files->Attributes(folderLink + "/."));
   EXPECT_TRUE(files->ListFolder(folderLink + "/.").empty());
+  // Nor does a link on the way lead anywhere.
+  EXPECT_FALSE(files->Attributes(folderLink + "/keep.txt"));
+  EXPECT_FALSE(files->Delete(folderLink + "/secret.txt"));
 
   files->ClearAttributes(fileLink);
   struct stat info {};

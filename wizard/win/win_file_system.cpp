@@ -204,8 +204,9 @@ class WinFileSystem final : public FileSystem {
     do {
       if (IsDot(found.cFileName)) continue;
       // A name with no UTF-8 form (a lone surrogate) is kept empty: it stays, reported.
+      // No length: a folder's entry may lag behind a file being written; FileLength asks the file.
       entries.push_back({winkit::WideToUtf8(found.cFileName).value_or(std::string()),
-                         FromFlags(found.dwFileAttributes, found.dwReserved0)});
+                         FromFlags(found.dwFileAttributes, found.dwReserved0), std::nullopt});
     } while (FindNextFileW(search.get(), &found));
     return entries;
   }

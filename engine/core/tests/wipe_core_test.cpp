@@ -222,6 +222,57 @@ TEST_F(WipeCoreTest, RandomPassesFollowTheGeneratorFromTheSeedChunkByChunk) {
   EXPECT_EQ(PassContents().at(0), expected);
 }
 
+// Long enough for chunks to be filled while the one before is written.
+constexpr std::size_t kLongFile = 33 * kPassBufferSize + 3;
+
+// A pass as one thread fills it alone: every chunk from the buffer start, then the
+// draws of the rest of the buffer skipped.
+std::vector<std::uint8_t> FilledAlone(FillKind kind, std::size_t length) {
+  std::vector<std::uint8_t> bytes, chunk(kPassBufferSize);
+  for (std::size_t done = 0; done < length; done += kPassBufferSize) {
+    const std::size_t size = std::min(length - done, kPassBufferSize);
+    const bool pairs = kind == FillKind::RandomPairs;
+    (pairs ? reference::FillRandomPairs : reference::FillRandomLetters)(std::span(chunk).first(size));
+    generator::Skip(pairs ? PairDraws(kPassBufferSize) - PairDraws(size) : LetterDraws(kPassBufferSize) - size);
+    bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(size));
+  }
+  return bytes;
+}
+
+TEST_F(WipeCoreTest, LongRandomPassesWriteAndLeaveTheGeneratorAsOneThreadFillingAloneWould) {
+  core.SetWipeMethod(5);  // letters and pairs, one after the other
+  files.AddFile(kPath, kLongFile);
+  ASSERT_EQ(core.WipeFile(kPath16), 0);
+  const std::uint32_t after = generator::State();
+  const auto contents = PassContents();
+  ASSERT_EQ(contents.size(), 7u);
+  generator::Seed(now);
+  for (std::size_t pass = 0; pass < contents.size(); ++pass)
+    EXPECT_EQ(contents[pass], FilledAlone(passes::kDod[pass].kind, kLongFile)) << "pass " << pass + 1;
+  EXPECT_EQ(after, generator::State());
+}
+
+TEST_F(WipeCoreTest, CancelInALongRandomPassStopsAtTheNextChunkWithTheGeneratorPastTheWrittenChunksOnly) {
+  WipeCore cancelling(files, [&](std::int32_t, std::int32_t pass, std::int32_t percent) {
+    if (pass == 3 && percent >= 15) cancelling.CancelWipe();
+  });
+  cancelling.SetWipeMethod(4);  // never seeds: the pairs pass goes on from the thread's state
+  cancelling.SetWipeRounds(1);
+  files.AddFile(kPath, kLongFile);
+  generator::Seed(77);
+  EXPECT_EQ(cancelling.WipeFile(kPath16), win_error::kCancelled);
+  const std::uint32_t after = generator::State();
+  // Fixed and pattern passes, then the first five chunks of pairs (15 % is passed at the sixth,
+  // filled ahead while the fifth was written).
+  const auto contents = PassContents();
+  ASSERT_EQ(contents.size(), 3u);
+  generator::Seed(77);
+  const auto pairs = FilledAlone(FillKind::RandomPairs, 5 * kPassBufferSize);
+  EXPECT_EQ(contents[2], pairs);
+  EXPECT_EQ(after, generator::State());
+  EXPECT_EQ(files.files.at(kPath).size(), kLongFile);
+}
+
 TEST_F(WipeCoreTest, RoundsSeededInTheSameSecondWriteTheSameBytes) {
   core.SetWipeMethod(5);
   core.SetWipeRounds(2);

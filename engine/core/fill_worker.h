@@ -1,0 +1,54 @@
+#pragma once
+// A second pass buffer and a thread that fills it with random bytes while the
+// caller writes the first: a random pass then costs the larger of generating and
+// writing, not their sum. The thread ends when the worker is destroyed.
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <thread>
+
+#include "method_catalogue.h"
+#include "pass_fill.h"
+
+namespace dornix {
+
+class FillWorker {
+ public:
+  // Empty when no memory or no thread could be had: the caller fills alone then.
+  static std::unique_ptr<FillWorker> Start();
+  ~FillWorker();
+  FillWorker(const FillWorker&) = delete;
+  FillWorker& operator=(const FillWorker&) = delete;
+
+  PassBuffer& Buffer() { return buffer_; }
+  // Asks for `target` to be filled with a random kind as the calling thread would fill
+  // it with its generator at `state`; the caller's generator is not touched.
+  void Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32_t state);
+  // True once the fill asked for is complete. False when the thread had not yet begun
+  // it (a busy machine had not given it a processor): it is withdrawn and the caller
+  // fills the bytes itself rather than wait.
+  bool Collect();
+
+ private:
+  FillWorker() = default;
+  void Serve();
+
+  enum class Job : std::uint8_t { None, Asked, Filling };
+  PassBuffer buffer_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  Job job_ = Job::None;
+  bool stop_ = false;
+  std::span<std::uint8_t> target_;
+  FillKind kind_ = FillKind::RandomPairs;
+  std::uint32_t state_ = 0;
+  std::thread thread_;
+};
+
+// Fills `bytes` with a random kind on the calling thread's generator.
+void FillRandom(std::span<std::uint8_t> bytes, FillKind kind);
+
+}  // namespace dornix
