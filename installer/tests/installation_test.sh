@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# installation_test.sh SOURCE BUILD SETUP HOST: in a fresh prefix, a silent
+# install checked by HOST (installed_product_tests.exe), its uninstall command,
+# then install, upgrade and uninstall again. After each uninstall the registry
+# and the drive must be as before the first install.
+set -euo pipefail
+source=$1 build=$2 setup=$3 host=$4
+export WINE_ENV_PREFIX=installer-prefix
+eval "$("$source/scripts/wine-env" "$build" --env)"
+work=$build/installer-test
+failed=0
+fail() { echo "FAILED: $*"; failed=1; }
+
+# Only this prefix's processes, left over from an earlier run.
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX" "$HOME" "$work"
+mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info" "$work"
+wine wineboot -i >/dev/null 2>&1
+# No window manager on the test display: windows close without waiting for one.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wineserver -w
+
+# Left out of the comparison, as they change on their own:
+# - the time stamps Wine's registry writes beside every key (";" lines and #time);
+# - HKLM\...\Session Manager\Environment keys Wine refreshes, and HARDWARE, which
+#   wineboot rebuilds at each prefix start;
+# - the temporary folders, which the setup's plug-in folder and the selection
+#   handed to the wizard pass through.
+snapshot() {
+  local dir=$work/$1 hive
+  mkdir -p "$dir"
+  for hive in HKLM HKCU HKCR; do
+    wine reg export "$hive" "Z:${dir//\//\\}\\$hive.reg" /y >/dev/null 2>&1
+    iconv -f UTF-16LE -t UTF-8 "$dir/$hive.reg" | tr -d '\r' |
+      grep -v -E '^(;|#time=)' >"$dir/$hive.txt"
+  done
+  (cd "$WINEPREFIX/drive_c" && find . ! -path './users/*/Temp/*' ! -path './windows/temp/*' | LC_ALL=C sort) \
+    >"$dir/files.txt"
+}
+
+same_as_before() {
+  snapshot "$1"
+  local name
+  for name in HKLM HKCU HKCR files; do
+    diff -u "$work/before/$name.txt" "$work/$1/$name.txt" >"$work/$1/$name.diff" ||
+      { fail "$1: $name changed"; head -40 "$work/$1/$name.diff"; }
+  done
+}
+
+installed() {  # gtest filter
+  wine "$host" --gtest_brief=1 --gtest_filter="$1" || fail "$2"
+}
+
+install() {
+  wine "$setup" /S || fail "setup /S ended with $?"
+}
+
+snapshot before
+
+install
+filter=Installed.FilesAndRecordsAreInPlace
+[ -n "${DISPLAY:-}" ] && filter=$filter:Installed.ExplorersCommandStartsTheInstalledWizardWithTheSelection
+installed "$filter" "first install"
+installed Installed.QuietUninstallCommandSucceeds "uninstall"
+# The uninstaller runs on as a copy of itself.
+wineserver -w
+same_as_before after-uninstall
+
+install
+install
+installed Installed.FilesAndRecordsAreInPlace "upgrade"
+installed Installed.QuietUninstallCommandSucceeds "uninstall after upgrade"
+wineserver -w
+same_as_before after-upgrade-uninstall
+
+exit $failed

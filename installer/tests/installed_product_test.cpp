@@ -1,0 +1,161 @@
+// The installed product as Windows and Explorer meet it. installation_test.sh
+// runs these in a prefix of their own around the installer and the uninstaller.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <filesystem>
+
+#include "com_ptr.h"
+#include "control_ids.h"
+#include "dornix.h"
+#include "expected.h"
+#include "hdrop_selection.h"
+#include "lintorel.h"
+#include "menu_surface.h"
+#include "registry.h"
+#include "temp_folder.h"
+#include "text.h"
+#include "wizard_driver.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using comkit::ComPtr;
+using namespace installation;
+using namespace std::chrono_literals;
+
+std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name = nullptr) {
+  wchar_t data[2048] = {};
+  DWORD size = sizeof data - sizeof(wchar_t);
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    return L"(missing)";
+  return data;
+}
+
+std::wstring Lower(std::wstring text) {
+  CharLowerW(text.data());
+  return text;
+}
+
+std::wstring ClassId(REFCLSID clsid) { return *winkit::Utf8ToWide(comkit::GuidText(clsid)); }
+
+std::wstring InstallFolder() {
+  wchar_t programs[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programs);
+  return std::wstring(programs) + L"\\" + kProduct;
+}
+
+class Installed : public ::testing::Test {
+ protected:
+  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  void TearDown() override { CoUninitialize(); }
+  const std::wstring folder = InstallFolder();
+};
+
+TEST_F(Installed, FilesAndRecordsAreInPlace) {
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, lintorel::kInstallFolderKey), folder);
+  std::uintmax_t bytes = 0;
+  for (const wchar_t* name : {lintorel::kWizardFileName, L"dornix.dll", L"Lintorel.dll", L"help\\help.htm"}) {
+    const fs::path built = fs::path(qelwipe::testing::DosPath(kBuildBin)) / name;
+    EXPECT_TRUE(testing_support::ReadFile(folder + L"\\" + name) == testing_support::ReadFile(built)) << built;
+    bytes += fs::file_size(built);
+  }
+  const std::wstring uninstaller = folder + L"\\" + kUninstaller;
+  ASSERT_TRUE(fs::exists(uninstaller));
+  bytes += fs::file_size(uninstaller);
+
+  // The shell's handler keys lead to the class its server registered, from the folder.
+  const std::wstring menuClass = ClassId(CLSID_clsContextMenu);
+  for (const std::wstring base : {L"*", L"Directory"})
+    EXPECT_EQ(Text(HKEY_CLASSES_ROOT, base + L"\\shellex\\ContextMenuHandlers\\" + kHandlerName), menuClass);
+  EXPECT_EQ(Lower(Text(HKEY_CLASSES_ROOT, L"CLSID\\" + menuClass + L"\\InprocServer32")),
+            Lower(folder + L"\\Lintorel.dll"));
+  EXPECT_NE(Text(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+                 menuClass.c_str()),
+            L"(missing)");
+  EXPECT_EQ(Lower(Text(HKEY_CLASSES_ROOT, L"CLSID\\" + ClassId(CLSID_Wipe) + L"\\InprocServer32")),
+            Lower(folder + L"\\dornix.dll"));
+
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), kProduct);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), kVersion);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), kCompany);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation"), folder);
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + uninstaller + L"\"");
+  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"), L"\"" + uninstaller + L"\" /S");
+  DWORD kilobytes = 0, size = sizeof kilobytes;
+  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
+                         &kilobytes, &size),
+            ERROR_SUCCESS);
+  EXPECT_NEAR(kilobytes, bytes / 1024, 8);
+
+  wchar_t menu[MAX_PATH] = {}, target[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, menu);
+  ComPtr<IShellLinkW> link;
+  ComPtr<IPersistFile> file;
+  ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()), S_OK);
+  ASSERT_EQ(link.As(file), S_OK);
+  ASSERT_EQ(file->Load((std::wstring(menu) + L"\\" + kProduct + L".lnk").c_str(), STGM_READ), S_OK);
+  link->GetPath(target, MAX_PATH, nullptr, 0);
+  EXPECT_EQ(Lower(target), Lower(folder + L"\\" + lintorel::kWizardFileName));
+}
+
+TEST_F(Installed, ExplorersCommandStartsTheInstalledWizardWithTheSelection) {
+  testing_support::TempFolder temp;
+  std::vector<std::wstring> paths;
+  for (const char* name : {"a.txt", "b.txt"}) {
+    testing_support::WriteFile(temp.path() / name, 10);
+    paths.push_back((temp.path() / name).wstring());
+  }
+  // As Explorer: the class named by the handler key, initialised with the
+  // selection, its menu built, its command invoked.
+  CLSID handler{};
+  ASSERT_EQ(CLSIDFromString(
+                Text(HKEY_CLASSES_ROOT, std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + kHandlerName).c_str(),
+                &handler),
+            S_OK);
+  ComPtr<IShellExtInit> init;
+  ASSERT_EQ(CoCreateInstance(handler, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.put_void()), S_OK);
+  testing_support::HdropSelection selection(paths);
+  ASSERT_EQ(init->Initialize(nullptr, &selection, nullptr), S_OK);
+  ComPtr<IContextMenu> menu;
+  ASSERT_EQ(init.As(menu), S_OK);
+  const HMENU popup = CreatePopupMenu();
+  EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL), 1);
+  DestroyMenu(popup);
+  CMINVOKECOMMANDINFO invoke{};
+  invoke.cbSize = sizeof invoke;
+  invoke.lpVerb = MAKEINTRESOURCEA(0);
+  ASSERT_EQ(menu->InvokeCommand(&invoke), S_OK);
+
+  qelwipe::testing::WizardProcess wizard(qelwipe::testing::StartedElsewhere{15s});
+  ASSERT_TRUE(wizard.Started());
+  DWORD id = 0;
+  GetWindowThreadProcessId(wizard.Form(), &id);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+  wchar_t image[MAX_PATH] = {};
+  DWORD length = MAX_PATH;
+  QueryFullProcessImageNameW(process, 0, image, &length);
+  CloseHandle(process);
+  EXPECT_EQ(Lower(image), Lower(folder + L"\\" + lintorel::kWizardFileName));
+  EXPECT_EQ(wizard.Text(qelwipe::ids::Label27), "You currently have (2) in your list to erase and wipe");
+}
+
+// What the system's list of programs runs to remove the product without questions.
+TEST_F(Installed, QuietUninstallCommandSucceeds) {
+  std::wstring command = Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION uninstall{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                             &uninstall));
+  WaitForSingleObject(uninstall.hProcess, 30000);
+  DWORD code = 1;
+  GetExitCodeProcess(uninstall.hProcess, &code);
+  CloseHandle(uninstall.hThread);
+  CloseHandle(uninstall.hProcess);
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
