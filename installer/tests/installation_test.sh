@@ -22,19 +22,20 @@ wineserver -w
 
 # Left out of the comparison, as they change on their own:
 # - the time stamps Wine's registry writes beside every key (";" lines and #time);
-# - HKLM\...\Session Manager\Environment keys Wine refreshes, and HARDWARE, which
-#   wineboot rebuilds at each prefix start;
-# - the temporary folders, which the setup's plug-in folder and the selection
-#   handed to the wizard pass through.
+# - the display adapter and monitor classes, which Wine's display driver writes
+#   anew whenever the prefix starts;
+# - the empty folder in the user's temporary folder from which the uninstaller's
+#   copy of itself ran (it cannot remove the folder it runs from).
+volatile='^\[HKEY_LOCAL_MACHINE.System.CurrentControlSet.Control.Class.\{4D36E96[8E]-E325-11CE-BFC1-08002BE10318\}'
 snapshot() {
   local dir=$work/$1 hive
   mkdir -p "$dir"
   for hive in HKLM HKCU HKCR; do
     wine reg export "$hive" "Z:${dir//\//\\}\\$hive.reg" /y >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$dir/$hive.reg" | tr -d '\r' |
-      grep -v -E '^(;|#time=)' >"$dir/$hive.txt"
+      grep -v -E '^(;|#time=)' | skip=$volatile awk '/^\[/ { out = $0 !~ ENVIRON["skip"] } out' >"$dir/$hive.txt"
   done
-  (cd "$WINEPREFIX/drive_c" && find . ! -path './users/*/Temp/*' ! -path './windows/temp/*' | LC_ALL=C sort) \
+  (cd "$WINEPREFIX/drive_c" && find . ! -path './users/*/Temp/~nsu*.tmp' | LC_ALL=C sort) \
     >"$dir/files.txt"
 }
 
