@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # installation_test.sh SOURCE BUILD SETUP HOST: in a fresh prefix, a silent
-# install checked by HOST (installed_product_tests.exe), its uninstall command,
-# then install, upgrade and uninstall again. After each uninstall the registry
-# and the drive must be as before the first install.
+# install checked by HOST (installed_product_tests.exe), its uninstall command;
+# then install, upgrade and uninstall while a process holds the handler, and a
+# restart. After each the registry and the drive must be as before the first install.
 set -euo pipefail
 source=$1 build=$2 setup=$3 host=$4
 export WINE_ENV_PREFIX=installer-prefix
@@ -48,7 +48,7 @@ same_as_before() {
   done
 }
 
-installed() {  # gtest filter
+installed() {  # FILTER WHAT: the host's tests, what failed if they do
   wine "$host" --gtest_brief=1 --gtest_filter="$1" || fail "$2"
 }
 
@@ -62,16 +62,17 @@ install
 filter=Installed.FilesAndRecordsAreInPlace
 [ -n "${DISPLAY:-}" ] && filter=$filter:Installed.ExplorersCommandStartsTheInstalledWizardWithTheSelection
 installed "$filter" "first install"
-installed Installed.QuietUninstallCommandSucceeds "uninstall"
-# The uninstaller runs on as a copy of itself.
+installed Installed.UninstallsQuietly "uninstall"
 wineserver -w
 same_as_before after-uninstall
 
 install
-install
-installed Installed.FilesAndRecordsAreInPlace "upgrade"
-installed Installed.QuietUninstallCommandSucceeds "uninstall after upgrade"
+QELWIPE_SETUP="Z:${setup//\//\\}" installed Installed.UpgradeAndUninstallWhileExplorerHoldsTheHandler \
+  "upgrade and uninstall while the handler is held"
 wineserver -w
-same_as_before after-upgrade-uninstall
+# The restart that removes what was held.
+wine wineboot -r >/dev/null 2>&1
+wineserver -w
+same_as_before after-restart
 
 exit $failed

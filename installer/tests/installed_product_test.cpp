@@ -47,14 +47,35 @@ std::wstring InstallFolder() {
   return std::wstring(programs) + L"\\" + kProduct;
 }
 
-class Installed : public ::testing::Test {
- protected:
-  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
-  void TearDown() override { CoUninitialize(); }
-  const std::wstring folder = InstallFolder();
-};
+DWORD RunAndWait(std::wstring command) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return GetLastError();
+  WaitForSingleObject(process.hProcess, 60000);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return code;
+}
 
-TEST_F(Installed, FilesAndRecordsAreInPlace) {
+// What the system's list of programs runs to remove the product without questions.
+void Uninstall() {
+  ASSERT_EQ(RunAndWait(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString")), 0u);
+  // The uninstaller goes on as a copy of itself; its entry is the last thing it removes.
+  EXPECT_TRUE(qelwipe::testing::WaitFor(
+      [] {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
+        RegCloseKey(key);
+        return false;
+      },
+      30s));
+}
+
+void ExpectInstalledIn(const std::wstring& folder) {
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, lintorel::kInstallFolderKey), folder);
   std::uintmax_t bytes = 0;
   for (const wchar_t* name : {lintorel::kWizardFileName, L"dornix.dll", L"Lintorel.dll", L"help\\help.htm"}) {
@@ -101,6 +122,15 @@ TEST_F(Installed, FilesAndRecordsAreInPlace) {
   EXPECT_EQ(Lower(target), Lower(folder + L"\\" + lintorel::kWizardFileName));
 }
 
+class Installed : public ::testing::Test {
+ protected:
+  void SetUp() override { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  void TearDown() override { CoUninitialize(); }
+  const std::wstring folder = InstallFolder();
+};
+
+TEST_F(Installed, FilesAndRecordsAreInPlace) { ExpectInstalledIn(folder); }
+
 TEST_F(Installed, ExplorersCommandStartsTheInstalledWizardWithTheSelection) {
   testing_support::TempFolder temp;
   std::vector<std::wstring> paths;
@@ -142,20 +172,20 @@ TEST_F(Installed, ExplorersCommandStartsTheInstalledWizardWithTheSelection) {
   EXPECT_EQ(wizard.Text(qelwipe::ids::Label27), "You currently have (2) in your list to erase and wipe");
 }
 
-// What the system's list of programs runs to remove the product without questions.
-TEST_F(Installed, QuietUninstallCommandSucceeds) {
-  std::wstring command = Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION uninstall{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                             &uninstall));
-  WaitForSingleObject(uninstall.hProcess, 30000);
-  DWORD code = 1;
-  GetExitCodeProcess(uninstall.hProcess, &code);
-  CloseHandle(uninstall.hThread);
-  CloseHandle(uninstall.hProcess);
-  EXPECT_EQ(code, 0u);
+TEST_F(Installed, UninstallsQuietly) { Uninstall(); }
+
+// Explorer holds the handler while the product is upgraded and then removed:
+// the held DLL goes at the next restart, which the test script carries out.
+TEST_F(Installed, UpgradeAndUninstallWhileExplorerHoldsTheHandler) {
+  ComPtr<IShellExtInit> held;
+  ASSERT_EQ(CoCreateInstance(CLSID_clsContextMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, held.put_void()),
+            S_OK);
+  wchar_t setup[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableW(L"QELWIPE_SETUP", setup, MAX_PATH));
+  ASSERT_EQ(RunAndWait(L"\"" + std::wstring(setup) + L"\" /S"), 0u);
+  ExpectInstalledIn(folder);
+  Uninstall();
+  EXPECT_FALSE(fs::exists(folder + L"\\" + lintorel::kWizardFileName));
 }
 
 }  // namespace
