@@ -29,8 +29,7 @@ using namespace std::chrono_literals;
 std::wstring Text(HKEY root, const std::wstring& key, const wchar_t* name = nullptr) {
   wchar_t data[2048] = {};
   DWORD size = sizeof data - sizeof(wchar_t);
-  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
-    return L"(missing)";
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) return L"(missing)";
   return data;
 }
 
@@ -106,9 +105,9 @@ void ExpectInstalledIn(const std::wstring& folder) {
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + uninstaller + L"\"");
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"), L"\"" + uninstaller + L"\" /S");
   DWORD kilobytes = 0, size = sizeof kilobytes;
-  EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr,
-                         &kilobytes, &size),
-            ERROR_SUCCESS);
+  EXPECT_EQ(
+      RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kilobytes, &size),
+      ERROR_SUCCESS);
   EXPECT_NEAR(kilobytes, bytes / 1024, 8);
 
   wchar_t menu[MAX_PATH] = {}, target[MAX_PATH] = {};
@@ -141,10 +140,10 @@ TEST_F(Installed, ExplorersCommandStartsTheInstalledWizardWithTheSelection) {
   // As Explorer: the class named by the handler key, initialised with the
   // selection, its menu built, its command invoked.
   CLSID handler{};
-  ASSERT_EQ(CLSIDFromString(
-                Text(HKEY_CLASSES_ROOT, std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + kHandlerName).c_str(),
-                &handler),
-            S_OK);
+  ASSERT_EQ(
+      CLSIDFromString(
+          Text(HKEY_CLASSES_ROOT, std::wstring(L"*\\shellex\\ContextMenuHandlers\\") + kHandlerName).c_str(), &handler),
+      S_OK);
   ComPtr<IShellExtInit> init;
   ASSERT_EQ(CoCreateInstance(handler, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit, init.put_void()), S_OK);
   testing_support::HdropSelection selection(paths);
