@@ -31,7 +31,10 @@ snapshot() {
   local dir=$work/$1 hive
   mkdir -p "$dir"
   for hive in HKLM HKCU HKCR; do
-    wine reg export "$hive" "Z:${dir//\//\\}\\$hive.reg" /y >/dev/null 2>&1
+    wine reg export "$hive" "Z:${dir//\//\\}\\$hive.reg" /y >/dev/null 2>&1 &
+  done
+  wait
+  for hive in HKLM HKCU HKCR; do
     iconv -f UTF-16LE -t UTF-8 "$dir/$hive.reg" | tr -d '\r' |
       grep -v -E '^(;|#time=)' | skip=$volatile awk '/^\[/ { out = $0 !~ ENVIRON["skip"] } out' >"$dir/$hive.txt"
   done

@@ -65,13 +65,7 @@ void Uninstall() {
   ASSERT_EQ(RunAndWait(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString")), 0u);
   // The uninstaller goes on as a copy of itself; its entry is the last thing it removes.
   EXPECT_TRUE(qelwipe::testing::WaitFor(
-      [] {
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return true;
-        RegCloseKey(key);
-        return false;
-      },
-      30s));
+      [] { return Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName") == L"(missing)"; }, 30s));
 }
 
 void ExpectInstalledIn(const std::wstring& folder) {
@@ -98,12 +92,13 @@ void ExpectInstalledIn(const std::wstring& folder) {
   EXPECT_EQ(Lower(Text(HKEY_CLASSES_ROOT, L"CLSID\\" + ClassId(CLSID_Wipe) + L"\\InprocServer32")),
             Lower(folder + L"\\" + kEngineFile));
 
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), kProduct);
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), kVersion);
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"Publisher"), kCompany);
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"InstallLocation"), folder);
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString"), L"\"" + uninstaller + L"\"");
-  EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString"), L"\"" + uninstaller + L"\" /S");
+  const std::pair<const wchar_t*, std::wstring> entry[] = {{L"DisplayName", kProduct},
+                                                           {L"DisplayVersion", kVersion},
+                                                           {L"Publisher", kCompany},
+                                                           {L"InstallLocation", folder},
+                                                           {L"UninstallString", L"\"" + uninstaller + L"\""},
+                                                           {L"QuietUninstallString", L"\"" + uninstaller + L"\" /S"}};
+  for (const auto& [name, value] : entry) EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, kUninstallKey, name), value) << name;
   DWORD kilobytes = 0, size = sizeof kilobytes;
   EXPECT_EQ(
       RegGetValueW(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize", RRF_RT_REG_DWORD, nullptr, &kilobytes, &size),
