@@ -16,6 +16,8 @@ namespace {
 
 using comkit::ComPtr;
 
+constexpr wchar_t kEngineFileName[] = L"dornix.dll";
+
 // Takes `_IWipeEvents` calls and hands them on while a receiver is set.
 class ProgressSink final : public comkit::ComObject<IDispatch> {
  public:
@@ -141,12 +143,37 @@ class NoEngine final : public EraseEngine {
   std::int32_t method_ = 0;
 };
 
+// A copy that was never installed (the portable zip) has no registered
+// control: the engine beside the program serves it through its class object.
+ComPtr<IWipe> CreateFromOwnFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = 0;
+  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
+    path.resize(path.size() * 2);
+  path.resize(length);
+  const auto slash = path.find_last_of(L'\\');
+  if (length == 0 || slash == std::wstring::npos) return {};
+  path.replace(slash + 1, std::wstring::npos, kEngineFileName);
+  // Stays loaded for the rest of the run: the control's code lives there.
+  const HMODULE engine = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  if (!engine) return {};
+  using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+  const auto getClassObject =
+      reinterpret_cast<GetClassObject>(reinterpret_cast<void (*)()>(GetProcAddress(engine, "DllGetClassObject")));
+  ComPtr<IClassFactory> factory;
+  ComPtr<IWipe> wipe;
+  if (getClassObject && SUCCEEDED(getClassObject(CLSID_Wipe, IID_IClassFactory, factory.put_void())))
+    factory->CreateInstance(nullptr, IID_IWipe, wipe.put_void());
+  return wipe;
+}
+
 }  // namespace
 
 std::unique_ptr<EraseEngine> CreateWipe1() {
   ComPtr<IWipe> wipe;
-  if (SUCCEEDED(CoCreateInstance(CLSID_Wipe, nullptr, CLSCTX_INPROC_SERVER, IID_IWipe, wipe.put_void())))
-    return std::make_unique<WipeClient>(std::move(wipe));
+  const HRESULT created = CoCreateInstance(CLSID_Wipe, nullptr, CLSCTX_INPROC_SERVER, IID_IWipe, wipe.put_void());
+  if (created == REGDB_E_CLASSNOTREG) wipe = CreateFromOwnFolder();
+  if (wipe) return std::make_unique<WipeClient>(std::move(wipe));
   return std::make_unique<NoEngine>();
 }
 

@@ -8,8 +8,9 @@
 
 namespace qelwipe::win {
 
-// The registered control, or, when it cannot be created, an engine that
-// refuses every file (so nothing is deleted unerased).
+// The registered control, or when none is registered the one of the dornix.dll
+// beside the program; when neither can be created, an engine that refuses
+// every file (so nothing is deleted unerased).
 std::unique_ptr<EraseEngine> CreateWipe1();
 
 }  // namespace qelwipe::win

@@ -286,9 +286,29 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
   EXPECT_TRUE(fs::exists(held));
 }
 
-TEST_F(FrmMainTest, WithoutTheControlNothingIsDeleted) {
+// A copy that was never installed, as from the portable zip.
+TEST_F(FrmMainTest, UnregisteredTheControlBesideTheProgramErases) {
   ASSERT_TRUE(SetDornixRegistered(false));
   const winkit::ScopeExit registerAgain([] { SetDornixRegistered(true); });
+  const std::string file = File("gone.txt", 900);
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  ListAndChoose(wizard, {file});
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor([&] { return Finished(wizard); }));
+  EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(FrmMainTest, WithoutTheControlNothingIsDeleted) {
+  ASSERT_TRUE(SetDornixRegistered(false));
+  // Nor beside the program.
+  const fs::path engine = fs::path(WizardProgram()).parent_path() / "dornix.dll";
+  const fs::path aside = engine.string() + ".aside";
+  fs::rename(engine, aside);
+  const winkit::ScopeExit registerAgain([&] {
+    fs::rename(aside, engine);
+    SetDornixRegistered(true);
+  });
   const std::string file = File("kept.txt", 900);
   const std::string before = ReadFile(file);
   WizardProcess wizard;

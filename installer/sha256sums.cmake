@@ -1,0 +1,10 @@
+# cmake -DOUT=SUMS -P sha256sums.cmake FILE...: SUMS in the form sha256sum -c reads.
+set(sums "")
+math(EXPR last "${CMAKE_ARGC} - 1")
+foreach(i RANGE 4 ${last})
+  set(file "${CMAKE_ARGV${i}}")
+  file(SHA256 "${file}" hash)
+  get_filename_component(name "${file}" NAME)
+  string(APPEND sums "${hash}  ${name}\n")
+endforeach()
+file(WRITE "${OUT}" "${sums}")
