@@ -16,8 +16,6 @@ namespace {
 
 using comkit::ComPtr;
 
-constexpr wchar_t kEngineFileName[] = L"dornix.dll";
-
 // Takes `_IWipeEvents` calls and hands them on while a receiver is set.
 class ProgressSink final : public comkit::ComObject<IDispatch> {
  public:
@@ -153,7 +151,7 @@ ComPtr<IWipe> CreateFromOwnFolder() {
   path.resize(length);
   const auto slash = path.find_last_of(L'\\');
   if (length == 0 || slash == std::wstring::npos) return {};
-  path.replace(slash + 1, std::wstring::npos, kEngineFileName);
+  path.replace(slash + 1, std::wstring::npos, dornix::kModuleFileName);
   // Stays loaded for the rest of the run: the control's code lives there.
   const HMODULE engine = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (!engine) return {};

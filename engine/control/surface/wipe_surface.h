@@ -27,5 +27,9 @@ inline constexpr long kOnProgressDispid = WIPE_DISPID_ON_PROGRESS;
 // The toolbox picture's bitmap resource in dornix.dll.
 inline constexpr int kToolboxBitmap = WIPE_TOOLBOX_BITMAP;
 
+// The module's file name, as the build makes it: a program that finds no
+// registered control loads the one beside it by this name.
+inline constexpr wchar_t kModuleFileName[] = L"dornix.dll";
+
 }  // namespace dornix
 #endif
