@@ -11,11 +11,13 @@
 #include "com_object.h"
 #include "control_ids.h"
 #include "frm_main_layout.h"
+#include "help_commands.h"
 #include "method_catalogue.h"
 #include "scope_exit.h"
 #include "text.h"
 #include "texts.h"
 #include "win_file_system.h"
+#include "win_shell_folders.h"
 #include "win_system_actions.h"
 #include "wipe_engine.h"
 
@@ -59,7 +61,7 @@ bool IsSunken(const wchar_t* className) {
 
 }  // namespace
 
-FrmMain::FrmMain(HINSTANCE instance) : instance_(instance) {}
+FrmMain::FrmMain(HINSTANCE instance) : instance_(instance), about_(instance) {}
 
 FrmMain::~FrmMain() {
   wizard_.reset();
@@ -71,6 +73,7 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   files_ = MakeWinFileSystem();
   registry_ = MakeWinFileTypeRegistry();
   engine_ = CreateWipe1();
+  shell_ = MakeWinShellFolders();
   if (!RegisterClasses()) return false;
   {
     const winkit::ScreenDc screen;
@@ -102,13 +105,15 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   if (!form_) return false;  // closed while the list was read
   ShowWindow(form_, show);
   UpdateWindow(form_);
+  // Enter moves the wizard on from the start.
+  SetFocus(Control(ids::btnNext));
   return true;
 }
 
 int FrmMain::Run() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (form_ && IsDialogMessageW(form_, &message)) continue;
+    if (about_.PreTranslate(message) || (form_ && IsDialogMessageW(form_, &message))) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -123,7 +128,7 @@ void FrmMain::PumpMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (form_ && IsDialogMessageW(form_, &message)) continue;
+    if (about_.PreTranslate(message) || (form_ && IsDialogMessageW(form_, &message))) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -246,12 +251,6 @@ LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CTLCOLORSTATIC:
       // The pages only hold the controls; the form handles them.
       return SendMessageW(GetParent(window), message, wParam, lParam);
-    case WM_SETCURSOR:
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == ids::Label28) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-      }
-      break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -278,6 +277,15 @@ LRESULT FrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CTLCOLORSTATIC:
       return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case DM_GETDEFID:
+      // Enter is Next on every page.
+      return MAKELRESULT(ids::btnNext, DC_HASDEFID);
+    case WM_SETCURSOR:
+      if (wizard_ && wizard_->Busy()) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
     case WM_TIMER:
       if (wParam == ids::Timer1 && wizard_) wizard_->TimerTick();
       return 0;
@@ -310,6 +318,9 @@ void FrmMain::OnCommand(int id, int code) {
     case ids::btnQuit:
       if (clicked) wizard_->Cancel();
       break;
+    case IDCANCEL:  // Esc
+      wizard_->Cancel();
+      return;
     case ids::h:
       if (clicked) PopUp(helpMenu_.get());
       break;
@@ -322,6 +333,21 @@ void FrmMain::OnCommand(int id, int code) {
       return;
     case ids::FolderM:
       OnCommand(ids::addFolder, BN_CLICKED);
+      return;
+    case ids::mnurecentmru:
+      OnCommand(ids::cmdrecentmru, BN_CLICKED);
+      return;
+    case ids::mnurecyclebin:
+      OnCommand(ids::cmdrecyclebin, BN_CLICKED);
+      return;
+    case ids::cmdrecentmru:
+      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecentDocuments);
+      break;
+    case ids::cmdrecyclebin:
+      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecycleBin);
+      break;
+    case ids::AboutMenu:
+      about_.Show(form_);
       return;
     case ids::addFile:
       if (clicked) AddFiles();
@@ -353,11 +379,8 @@ void FrmMain::OnCommand(int id, int code) {
         wizard_->Methods().SetHexText(id == ids::Text2 ? 1 : id == ids::Text3 ? 2 : 3, shownTexts_[id]);
       }
       break;
-    case ids::Label28:
-      if (code == STN_CLICKED) wizard_->EraseMoreItems();
-      break;
     default:
-      // The recent-files, recycle-bin and help commands come with their own work.
+      if (RunHelpCommand(id, form_)) return;
       break;
   }
   Refresh();
@@ -365,7 +388,10 @@ void FrmMain::OnCommand(int id, int code) {
 
 LRESULT FrmMain::OnNotify(const NMHDR& header) {
   if (!wizard_) return 0;
-  if (header.idFrom == ids::lvSelecteds && header.code == LVN_COLUMNCLICK) {
+  if (header.idFrom == ids::Label28 && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+    wizard_->EraseMoreItems();
+    Refresh();
+  } else if (header.idFrom == ids::lvSelecteds && header.code == LVN_COLUMNCLICK) {
     wizard_->SortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
     Refresh();
   } else if (header.idFrom == ids::UpDown1 && header.code == UDN_DELTAPOS) {
@@ -488,6 +514,11 @@ void FrmMain::ShowPage(int page) {
 void FrmMain::Refresh() {
   if (!form_ || !wizard_) return;
   const Wizard& wizard = *wizard_;
+  if (wizard.Busy() != shownBusy_) {
+    shownBusy_ = wizard.Busy();
+    // The pointer changes now, not at the mouse's next move.
+    SetCursor(LoadCursorW(nullptr, shownBusy_ ? IDC_WAIT : IDC_ARROW));
+  }
   SetEnabled(ids::btnBack, wizard.BackButton().enabled);
   SetText(ids::btnNext, wizard.NextButton().caption);
   SetEnabled(ids::btnNext, wizard.NextButton().enabled);

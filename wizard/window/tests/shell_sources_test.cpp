@@ -1,0 +1,154 @@
+// The list page's one-click sources and the keyboard, on the real qelwipe.exe.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "control_ids.h"
+#include "scope_exit.h"
+#include "temp_folder.h"
+#include "wizard_driver.h"
+
+namespace qelwipe::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::TempFolder;
+using testing_support::WriteFile;
+
+constexpr char kAppTitle[] = "Qel Tarnwick Professional ";
+
+class ShellSourcesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "no display";
+    ASSERT_TRUE(PrepareWizardPrefix());
+  }
+  std::string File(const std::string& name) const {
+    WriteFile(folder / name, 100);
+    return folder / name;
+  }
+  static void EmptyRecycleBin() {
+    SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
+  }
+  static HWND Focus(const WizardProcess& wizard) {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(wizard.Form(), nullptr), &info);
+    return info.hwndFocus;
+  }
+  TempFolder folder;
+};
+
+TEST_F(ShellSourcesTest, RecentDocumentsAreListedAndASecondScanTellsOfOneDuplicate) {
+  wchar_t recent[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, 0, recent), S_OK);
+  const std::string tag = "qelscan" + std::to_string(GetCurrentProcessId());
+  std::vector<fs::path> links;
+  const winkit::ScopeExit removeLinks([&] {
+    for (const auto& link : links) fs::remove(link);
+  });
+  for (const char* name : {"-a.txt", "-b.txt", "-c.txt"})
+    SHAddToRecentDocs(SHARD_PATHA, File(tag + name).c_str());
+  ASSERT_TRUE(WaitFor([&] {
+    links.clear();
+    for (const auto& entry : fs::directory_iterator(recent))
+      if (entry.path().filename().string().starts_with(tag)) links.push_back(entry.path());
+    return links.size() == 3;
+  }));
+
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  ASSERT_TRUE(wizard.NextTo(1));
+  wizard.Command(ids::mnurecentmru);
+  const auto listed = [&] {
+    int found = 0;
+    for (int row = 0; row < wizard.RowCount(); ++row)
+      for (const auto& link : links)
+        if (wizard.Cell(row, 1) + wizard.Cell(row, 0) == link.string()) ++found;
+    return found;
+  };
+  ASSERT_TRUE(WaitFor([&] { return listed() == 3; }));
+  EXPECT_TRUE(wizard.Enabled(ids::btnNext));
+  const int rows = wizard.RowCount();
+
+  wizard.Command(ids::mnurecentmru);
+  const Dialog box = wizard.WaitForDialog(kAppTitle);
+  ASSERT_TRUE(box.window);
+  EXPECT_EQ(box.Text().rfind("The following Item:", 0), 0u);
+  box.Press(IDOK);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box.window); }));
+  EXPECT_FALSE(wizard.WaitForDialog(kAppTitle, 1500ms).window);
+  EXPECT_EQ(wizard.RowCount(), rows);
+}
+
+// Wine's recycle bin holds deleted files and folders but names them without their
+// folder, even in the parsing form: such names must not be looked for in the
+// program's current folder, where the same names stand for other files.
+TEST_F(ShellSourcesTest, TheRecycleBinListsNothingItCannotNameInFull) {
+  EmptyRecycleBin();
+  const winkit::ScopeExit emptyAgain([] { EmptyRecycleBin(); });
+  fs::create_directories(folder / "bin\\Deleted Folder");
+  WriteFile(folder / "bin\\Deleted Folder\\inside.txt", 3000);
+  WriteFile(folder / "bin\\deleted.txt", 200);
+  // Look-alikes where the program starts.
+  fs::create_directories(folder / "Deleted Folder");
+  File("deleted.txt");
+
+  wchar_t previous[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(folder.path().string().c_str()));
+  WizardProcess wizard;
+  SetCurrentDirectoryW(previous);
+  ASSERT_TRUE(wizard.Started());
+  ASSERT_TRUE(wizard.NextTo(1));
+
+  // An empty bin adds nothing and leaves Next off.
+  ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'r'));
+  EXPECT_FALSE(WaitFor([&] { return wizard.RowCount() > 0; }, 1s));
+  EXPECT_FALSE(wizard.Enabled(ids::btnNext));
+
+  const std::string deleted =
+      (folder / "bin\\deleted.txt") + '\0' + (folder / "bin\\Deleted Folder") + std::string(2, '\0');
+  SHFILEOPSTRUCTA operation{};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = deleted.c_str();
+  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+  ASSERT_EQ(SHFileOperationA(&operation), 0);
+  ASSERT_FALSE(fs::exists(folder / "bin\\deleted.txt"));
+
+  ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'r'));
+  EXPECT_FALSE(WaitFor([&] { return wizard.RowCount() > 0; }, 2s)) << wizard.Cell(0, 0);
+  EXPECT_FALSE(wizard.Enabled(ids::btnNext));
+}
+
+TEST_F(ShellSourcesTest, EnterMovesOnEscCancelsAndTheLinkTakesTheKeyboard) {
+  const std::string file = File("keys.txt");
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  wizard.PressKey(ids::btnQuit, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 1; }));
+  wizard.Drop(ids::lvSelecteds, {file});
+  ASSERT_TRUE(WaitFor([&] { return wizard.RowCount() == 1; }));
+  wizard.PressKey(ids::lvSelecteds, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 2; }));
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Enabled(ids::btnNext) && !fs::exists(file); }));
+  ASSERT_TRUE(wizard.NextTo(4));
+
+  const HWND link = wizard.Control(ids::Label28);
+  ASSERT_TRUE(WaitFor([&] {
+    PostMessageW(Focus(wizard) ? Focus(wizard) : wizard.Form(), WM_KEYDOWN, VK_TAB, 1);
+    return WaitFor([&] { return Focus(wizard) == link; }, 200ms);
+  }));
+  wizard.PressKey(ids::Label28, VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 1; }));
+
+  wizard.PressKey(ids::lvSelecteds, VK_ESCAPE);
+  EXPECT_TRUE(wizard.WaitForExit());
+}
+
+}  // namespace
+}  // namespace qelwipe::testing
