@@ -102,7 +102,8 @@ void AboutBox::Show(HWND owner) {
   // Centred over the main window, or the screen.
   RECT over{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (owner) GetWindowRect(owner, &over);
-  const int left = over.left + (over.right - over.left - width) / 2, top = over.top + (over.bottom - over.top - height) / 2;
+  const int left = over.left + (over.right - over.left - width) / 2,
+            top = over.top + (over.bottom - over.top - height) / 2;
   CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kAboutClass,
                   Wide(std::string("About ") + texts::kAppTitle).c_str(), style, left, top, width, height, owner,
                   nullptr, instance_, this);
@@ -122,8 +123,8 @@ void AboutBox::CreateControls() {
     boldFont_.reset(CreateFontIndirectW(&font));
   }
   // Mid grey in the picture becomes the window's face colour.
-  picture_.reset(static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(QELWIPE_PRODUCT_PICTURE), IMAGE_BITMAP,
-                                                 0, 0, LR_LOADMAP3DCOLORS)));
+  picture_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance_, MAKEINTRESOURCEW(QELWIPE_PRODUCT_PICTURE), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
   const auto versions = ReadVersionTexts(instance_);
   for (const AboutControl& control : kAboutControls) {
     const wchar_t* className = control.kind == Kind::Button ? WC_BUTTONW : WC_STATICW;
@@ -163,8 +164,7 @@ void AboutBox::CreateControls() {
 }
 
 bool AboutBox::PreTranslate(MSG& message) {
-  return window_ && (message.hwnd == window_ || IsChild(window_, message.hwnd)) &&
-         IsDialogMessageW(window_, &message);
+  return window_ && (message.hwnd == window_ || IsChild(window_, message.hwnd)) && IsDialogMessageW(window_, &message);
 }
 
 LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

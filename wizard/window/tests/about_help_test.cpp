@@ -66,8 +66,7 @@ TEST(HelpCommandsTest, HelpTopicsOpensThePageBelowTheProgramWhateverTheCurrentFo
   EXPECT_EQ(requests[0].file, folder + L"help\\help.htm");
   EXPECT_EQ(requests[0].directory, folder);
   EXPECT_EQ(requests[0].show, SW_SHOWNORMAL);
-  for (const std::size_t page : {1u, 2u})
-    EXPECT_TRUE(requests[page].file.starts_with(L"https://")) << page;
+  for (const std::size_t page : {1u, 2u}) EXPECT_TRUE(requests[page].file.starts_with(L"https://")) << page;
   EXPECT_TRUE(requests[1].file.ends_with(L"/productsupport.htm"));
   EXPECT_TRUE(requests[2].file.ends_with(L"/downloads"));
 }

@@ -50,8 +50,7 @@ TEST_F(ShellSourcesTest, RecentDocumentsAreListedAndASecondScanTellsOfOneDuplica
   const winkit::ScopeExit removeLinks([&] {
     for (const auto& link : links) fs::remove(link);
   });
-  for (const char* name : {"-a.txt", "-b.txt", "-c.txt"})
-    SHAddToRecentDocs(SHARD_PATHA, File(tag + name).c_str());
+  for (const char* name : {"-a.txt", "-b.txt", "-c.txt"}) SHAddToRecentDocs(SHARD_PATHA, File(tag + name).c_str());
   ASSERT_TRUE(WaitFor([&] {
     links.clear();
     for (const auto& entry : fs::directory_iterator(recent))
