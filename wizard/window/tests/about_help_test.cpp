@@ -8,6 +8,7 @@
 #include "control_ids.h"
 #include "help_commands.h"
 #include "temp_folder.h"
+#include "text.h"
 #include "wizard_driver.h"
 
 namespace qelwipe::win {

@@ -35,7 +35,8 @@ class ShellSourcesTest : public ::testing::Test {
     SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
   }
   static HWND Focus(const WizardProcess& wizard) {
-    GUITHREADINFO info{sizeof info};
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
     GetGUIThreadInfo(GetWindowThreadProcessId(wizard.Form(), nullptr), &info);
     return info.hwndFocus;
   }
