@@ -59,6 +59,31 @@ bool IsSunken(const wchar_t* className) {
   return std::wstring_view(className) == WC_EDITW || std::wstring_view(className) == WC_LISTVIEWW;
 }
 
+// A link's window text without its markup, as the label it stands for reads and
+// as readers of the window's text expect it.
+LRESULT CALLBACK LinkTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, LinkTextProc, 1);
+  if (message != WM_GETTEXT && message != WM_GETTEXTLENGTH) return DefSubclassProc(window, message, wParam, lParam);
+  std::wstring markup(static_cast<std::size_t>(DefSubclassProc(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  markup.resize(static_cast<std::size_t>(
+      DefSubclassProc(window, WM_GETTEXT, markup.size(), reinterpret_cast<LPARAM>(markup.data()))));
+  std::wstring text;
+  bool inTag = false;
+  for (const wchar_t c : markup) {
+    if (c == L'<' || c == L'>')
+      inTag = c == L'<';
+    else if (!inTag)
+      text += c;
+  }
+  if (message == WM_GETTEXTLENGTH) return static_cast<LRESULT>(text.size());
+  if (wParam == 0) return 0;
+  const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(wParam) - 1);
+  auto* out = reinterpret_cast<wchar_t*>(lParam);
+  text.copy(out, copied);
+  out[copied] = L'\0';
+  return static_cast<LRESULT>(copied);
+}
+
 }  // namespace
 
 FrmMain::FrmMain(HINSTANCE instance) : instance_(instance), about_(instance) {}
@@ -182,6 +207,7 @@ void FrmMain::CreateControls() {
                                                    : normalFont_.get();
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
+  if (const HWND link = Control(ids::Label28)) SetWindowSubclass(link, LinkTextProc, 1, 0);
   for (const int field : kHexFields)
     SendMessageW(Control(field), EM_LIMITTEXT, static_cast<WPARAM>(kHexFieldLength), 0);
   SendMessageW(Control(ids::UpDown1), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(ids::Text1)), 0);

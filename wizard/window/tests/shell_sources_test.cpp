@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <thread>
 
 #include "control_ids.h"
 #include "scope_exit.h"
@@ -16,7 +16,6 @@ namespace qelwipe::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::TempFolder;
 using testing_support::WriteFile;
 
 constexpr char kAppTitle[] = "Qel Tarnwick Professional ";
@@ -31,23 +30,14 @@ class ShellSourcesTest : public ::testing::Test {
     WriteFile(folder / name, 100);
     return folder / name;
   }
-  static void EmptyRecycleBin() {
-    SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
-  }
-  static HWND Focus(const WizardProcess& wizard) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(wizard.Form(), nullptr), &info);
-    return info.hwndFocus;
-  }
-  TempFolder folder;
+  testing_support::TempFolder folder;
 };
 
 TEST_F(ShellSourcesTest, RecentDocumentsAreListedAndASecondScanTellsOfOneDuplicate) {
   wchar_t recent[MAX_PATH] = {};
   ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, 0, recent), S_OK);
   const std::string tag = "qelscan" + std::to_string(GetCurrentProcessId());
-  std::vector<fs::path> links;
+  std::vector<std::string> links;
   const winkit::ScopeExit removeLinks([&] {
     for (const auto& link : links) fs::remove(link);
   });
@@ -55,22 +45,19 @@ TEST_F(ShellSourcesTest, RecentDocumentsAreListedAndASecondScanTellsOfOneDuplica
   ASSERT_TRUE(WaitFor([&] {
     links.clear();
     for (const auto& entry : fs::directory_iterator(recent))
-      if (entry.path().filename().string().starts_with(tag)) links.push_back(entry.path());
+      if (entry.path().filename().string().starts_with(tag)) links.push_back(entry.path().string());
     return links.size() == 3;
   }));
 
   WizardProcess wizard;
-  ASSERT_TRUE(wizard.Started());
   ASSERT_TRUE(wizard.NextTo(1));
   wizard.Command(ids::mnurecentmru);
-  const auto listed = [&] {
+  ASSERT_TRUE(WaitFor([&] {
     int found = 0;
     for (int row = 0; row < wizard.RowCount(); ++row)
-      for (const auto& link : links)
-        if (wizard.Cell(row, 1) + wizard.Cell(row, 0) == link.string()) ++found;
-    return found;
-  };
-  ASSERT_TRUE(WaitFor([&] { return listed() == 3; }));
+      found += std::count(links.begin(), links.end(), wizard.Cell(row, 1) + wizard.Cell(row, 0));
+    return found == 3;
+  }));
   EXPECT_TRUE(wizard.Enabled(ids::btnNext));
   const int rows = wizard.RowCount();
 
@@ -88,13 +75,13 @@ TEST_F(ShellSourcesTest, RecentDocumentsAreListedAndASecondScanTellsOfOneDuplica
 // folder, even in the parsing form: such names must not be looked for in the
 // program's current folder, where the same names stand for other files.
 TEST_F(ShellSourcesTest, TheRecycleBinListsNothingItCannotNameInFull) {
-  EmptyRecycleBin();
-  const winkit::ScopeExit emptyAgain([] { EmptyRecycleBin(); });
+  const auto emptyBin = [] { SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI); };
+  emptyBin();
+  const winkit::ScopeExit emptyAgain(emptyBin);
   fs::create_directories(folder / "bin\\Deleted Folder");
-  WriteFile(folder / "bin\\Deleted Folder\\inside.txt", 3000);
-  WriteFile(folder / "bin\\deleted.txt", 200);
-  // Look-alikes where the program starts.
-  fs::create_directories(folder / "Deleted Folder");
+  File("bin\\Deleted Folder\\inside.txt");
+  File("bin\\deleted.txt");
+  fs::create_directories(folder / "Deleted Folder");  // look-alikes where the program starts
   File("deleted.txt");
 
   wchar_t previous[MAX_PATH] = {};
@@ -102,32 +89,28 @@ TEST_F(ShellSourcesTest, TheRecycleBinListsNothingItCannotNameInFull) {
   ASSERT_TRUE(SetCurrentDirectoryA(folder.path().string().c_str()));
   WizardProcess wizard;
   SetCurrentDirectoryW(previous);
-  ASSERT_TRUE(wizard.Started());
   ASSERT_TRUE(wizard.NextTo(1));
-
-  // An empty bin adds nothing and leaves Next off.
-  ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'r'));
-  EXPECT_FALSE(WaitFor([&] { return wizard.RowCount() > 0; }, 1s));
-  EXPECT_FALSE(wizard.Enabled(ids::btnNext));
 
   const std::string deleted =
       (folder / "bin\\deleted.txt") + '\0' + (folder / "bin\\Deleted Folder") + std::string(2, '\0');
-  SHFILEOPSTRUCTA operation{};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = deleted.c_str();
-  operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
-  ASSERT_EQ(SHFileOperationA(&operation), 0);
-  ASSERT_FALSE(fs::exists(folder / "bin\\deleted.txt"));
-
-  ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'r'));
-  EXPECT_FALSE(WaitFor([&] { return wizard.RowCount() > 0; }, 2s)) << wizard.Cell(0, 0);
-  EXPECT_FALSE(wizard.Enabled(ids::btnNext));
+  for (const bool empty : {true, false}) {
+    if (!empty) {
+      SHFILEOPSTRUCTA operation{};
+      operation.wFunc = FO_DELETE;
+      operation.pFrom = deleted.c_str();
+      operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+      ASSERT_EQ(SHFileOperationA(&operation), 0);
+      ASSERT_FALSE(fs::exists(folder / "bin\\deleted.txt"));
+    }
+    ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'r'));
+    EXPECT_FALSE(WaitFor([&] { return wizard.RowCount() > 0; }, 2s)) << empty << wizard.Cell(0, 0);
+    EXPECT_FALSE(wizard.Enabled(ids::btnNext));
+  }
 }
 
 TEST_F(ShellSourcesTest, EnterMovesOnEscCancelsAndTheLinkTakesTheKeyboard) {
   const std::string file = File("keys.txt");
   WizardProcess wizard;
-  ASSERT_TRUE(wizard.Started());
   wizard.PressKey(ids::btnQuit, VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 1; }));
   wizard.Drop(ids::lvSelecteds, {file});
@@ -138,10 +121,16 @@ TEST_F(ShellSourcesTest, EnterMovesOnEscCancelsAndTheLinkTakesTheKeyboard) {
   ASSERT_TRUE(WaitFor([&] { return wizard.Enabled(ids::btnNext) && !fs::exists(file); }));
   ASSERT_TRUE(wizard.NextTo(4));
 
-  const HWND link = wizard.Control(ids::Label28);
+  // Tab reaches the link; Enter follows it.
+  const auto focus = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(wizard.Form(), nullptr), &info);
+    return info.hwndFocus;
+  };
   ASSERT_TRUE(WaitFor([&] {
-    PostMessageW(Focus(wizard) ? Focus(wizard) : wizard.Form(), WM_KEYDOWN, VK_TAB, 1);
-    return WaitFor([&] { return Focus(wizard) == link; }, 200ms);
+    PostMessageW(focus() ? focus() : wizard.Form(), WM_KEYDOWN, VK_TAB, 1);
+    return WaitFor([&] { return focus() == wizard.Control(ids::Label28); }, 200ms);
   }));
   wizard.PressKey(ids::Label28, VK_RETURN);
   ASSERT_TRUE(WaitFor([&] { return wizard.Page() == 1; }));
