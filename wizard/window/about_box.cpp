@@ -122,7 +122,7 @@ void AboutBox::CreateControls() {
     font.lfWeight = FW_BOLD;
     boldFont_.reset(CreateFontIndirectW(&font));
   }
-  // Mid grey in the picture becomes the window's face colour.
+  // The picture's light grey (192, 192, 192) becomes the window's face colour.
   picture_.reset(static_cast<HBITMAP>(
       LoadImageW(instance_, MAKEINTRESOURCEW(QELWIPE_PRODUCT_PICTURE), IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS)));
   const auto versions = ReadVersionTexts(instance_);
