@@ -20,10 +20,8 @@ class ShellScanTest : public WizardTest {
   void SetUp() override {
     WizardTest::SetUp();
     files.AddFolder("C:\\Recent");
-    for (const std::string name : {"C:\\Recent\\a.lnk", "C:\\Recent\\b.lnk", "C:\\Recent\\c.lnk"}) {
-      files.AddFile(name, 500);
-      recent.push_back(name);
-    }
+    for (const char* name : {"a.lnk", "b.lnk", "c.lnk"})
+      files.AddFile(recent.emplace_back("C:\\Recent\\" + std::string(name)).value(), 500);
     wizard.Next();
   }
   FakeShellFolders shell;
@@ -34,9 +32,7 @@ TEST_F(ShellScanTest, ASecondScanTellsOfTheFirstDuplicateOnly) {
   recent.push_back(std::nullopt);
   wizard.ScanShellFolder(shell, SpecialFolder::RecentDocuments);
   ASSERT_EQ(wizard.Items().Count(), 3);
-  EXPECT_GE(pumps, 4);
-  EXPECT_TRUE(wizard.NextButton().enabled);
-  EXPECT_TRUE(view.messages.empty());
+  EXPECT_TRUE(pumps >= 4 && wizard.NextButton().enabled && view.messages.empty());
 
   wizard.ScanShellFolder(shell, SpecialFolder::RecentDocuments);
   EXPECT_EQ(wizard.Items().Count(), 3);
@@ -65,8 +61,7 @@ TEST_F(ShellScanTest, AFolderEntryIsMeasuredAndCancelEndsTheScan) {
   wizard.ScanShellFolder(shell, SpecialFolder::RecentDocuments);
   EXPECT_TRUE(busy);
   ASSERT_EQ(wizard.Items().Count(), 1);
-  EXPECT_EQ(wizard.Items().Row(1)[kSize], " 1.46 KB");
-  EXPECT_EQ(wizard.Items().Row(1)[kType], "File Folder");
+  EXPECT_EQ(wizard.Items().Row(1)[kSize] + wizard.Items().Row(1)[kType], " 1.46 KBFile Folder");
 }
 
 }  // namespace
