@@ -59,10 +59,14 @@ bool IsSunken(const wchar_t* className) {
   return std::wstring_view(className) == WC_EDITW || std::wstring_view(className) == WC_LISTVIEWW;
 }
 
-// A link's window text without its markup, as the label it stands for reads and
-// as readers of the window's text expect it.
-LRESULT CALLBACK LinkTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, LinkTextProc, 1);
+// A link that behaves as a button: Space follows it as Enter does; its window text is
+// its caption without markup, as readers of the window's text expect it.
+LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, LinkProc, 1);
+  if (message == WM_KEYDOWN && wParam == VK_SPACE) return DefSubclassProc(window, message, VK_RETURN, lParam);
+  // Its blank is no mnemonic to look for among the other controls.
+  if (message == WM_GETDLGCODE && lParam && reinterpret_cast<const MSG*>(lParam)->wParam == VK_SPACE)
+    return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTCHARS;
   if (message != WM_GETTEXT && message != WM_GETTEXTLENGTH) return DefSubclassProc(window, message, wParam, lParam);
   std::wstring markup(static_cast<std::size_t>(DefSubclassProc(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
   markup.resize(static_cast<std::size_t>(
@@ -207,7 +211,7 @@ void FrmMain::CreateControls() {
                                                    : normalFont_.get();
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
-  if (const HWND link = Control(ids::Label28)) SetWindowSubclass(link, LinkTextProc, 1, 0);
+  if (const HWND link = Control(ids::Label28)) SetWindowSubclass(link, LinkProc, 1, 0);
   for (const int field : kHexFields)
     SendMessageW(Control(field), EM_LIMITTEXT, static_cast<WPARAM>(kHexFieldLength), 0);
   SendMessageW(Control(ids::UpDown1), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(ids::Text1)), 0);
@@ -535,6 +539,10 @@ void FrmMain::ShowPage(int page) {
     if (i == page) SetWindowPos(panels_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(panels_[i], i == page ? SW_SHOW : SW_HIDE);
   }
+  // Keys must not go on to a control of a page now hidden: Next takes them, or the form.
+  const HWND focus = GetFocus();
+  if (focus && IsChild(form_, focus) && !IsWindowVisible(focus))
+    SetFocus(IsWindowEnabled(Control(ids::btnNext)) ? Control(ids::btnNext) : form_);
 }
 
 void FrmMain::Refresh() {

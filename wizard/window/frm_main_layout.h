@@ -122,7 +122,7 @@ inline constexpr ControlLayout kControls[] = {
     {ids::Label22, 4, WC_STATICW, "you have successfully erased all items", kLabel, 240, 960, 7080, 735},
     {ids::Label29, 4, WC_STATICW, "Thank you for choosing", kLabel, 240, 2040, 7080, 285},
     {ids::Label30, 4, WC_STATICW, "Qel Tarnwick Professional ", kLabel, 240, 2400, 7080, 375, Font::Bold},
-    // A link: link colour, hand pointer, reached with Tab and followed with Enter.
+    // A link: link colour, hand pointer, reached with Tab and followed with Enter or Space.
     {ids::Label28, 4, WC_LINK, "<a>Click here to erase more items</a>", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 240, 3480,
      3000, 285},
 };
