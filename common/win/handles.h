@@ -89,6 +89,40 @@ using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageLi
 // A device context made with CreateCompatibleDC; the screen's is borrowed instead.
 using UniqueMemoryDc = Unique<HDC, NullTraits<HDC, DeleteMemoryDc>>;
 
+// A block the shell allocated (an identifier list above all), freed through the allocator it
+// came from, which stays alive for as long as the block is held.
+template <class Pointer>
+class ShellMemory {
+ public:
+  explicit ShellMemory(IMalloc* allocator) : allocator_(allocator) {
+    if (allocator_) allocator_->AddRef();
+  }
+  ~ShellMemory() {
+    reset();
+    if (allocator_) allocator_->Release();
+  }
+  ShellMemory(const ShellMemory&) = delete;
+  ShellMemory& operator=(const ShellMemory&) = delete;
+
+  Pointer get() const { return block_; }
+  explicit operator bool() const { return block_ != nullptr; }
+  void reset() {
+    if (block_ && allocator_) allocator_->Free(const_cast<void*>(static_cast<const void*>(block_)));
+    block_ = nullptr;
+  }
+  // For an out parameter: frees what is held and gives the slot.
+  Pointer* put() {
+    reset();
+    return &block_;
+  }
+
+ private:
+  IMalloc* allocator_;
+  Pointer block_ = nullptr;
+};
+using ShellPidl = ShellMemory<PIDLIST_ABSOLUTE>;
+using ShellChildPidl = ShellMemory<PITEMID_CHILD>;
+
 // The screen's device context, borrowed for as long as this lives.
 class ScreenDc {
  public:

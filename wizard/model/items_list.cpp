@@ -108,6 +108,10 @@ void ItemsList::AddSelection(std::string_view selection) {
     AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]), true);
 }
 
+bool ItemsList::Lists(const std::string& path) const {
+  return IsListed(WithoutTrailingSeparators(path, files_.Separator()));
+}
+
 std::string ItemsList::Get_ItemRealName(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).path; }
 
 void ItemsList::RemoveItem(int index) {

@@ -58,6 +58,9 @@ class ItemsList {
   // and names in it. The rows show every field lower-cased as the system folds names.
   void AddSelection(std::string_view selection);
 
+  // The path is listed already: AddItem would refuse it.
+  bool Lists(const std::string& path) const;
+
   int Count() const { return static_cast<int>(items_.size()); }
   // 1-based, as displayed.
   const ItemRow& Row(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).row; }

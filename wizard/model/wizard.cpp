@@ -153,6 +153,31 @@ void Wizard::ClearList() {
   UpdateButtons();
 }
 
+void Wizard::ScanShellFolder(ShellFolders& shell, SpecialFolder folder) {
+  // The scan's own pump must not start another.
+  if (busy_) return;
+  busy_ = true;
+  view_.Refresh();
+  const int page = page_;
+  bool toldDuplicate = false;
+  shell.Enumerate(folder, [&](const std::optional<std::string>& name) {
+    // A bare name would be looked for in the current folder, where it names something else.
+    if (name && IsFullPath(*name, files_.Separator())) {
+      // One box tells that the list has them already; one per entry would hold the user
+      // for hundreds of answers.
+      const bool duplicate = items_.Lists(*name);
+      if (!duplicate || !toldDuplicate) items_.AddItem(*name);
+      toldDuplicate = toldDuplicate || duplicate;
+    }
+    Pump();
+    // Moved on, or closed: the rest is no longer wanted.
+    return page_ == page && !run_.CancelRequested();
+  });
+  busy_ = false;
+  if (items_.Count() >= 1) next_.enabled = true;
+  view_.Refresh();
+}
+
 void Wizard::StartErase() {
   run_.Prepare();
   back_.enabled = next_.enabled = false;

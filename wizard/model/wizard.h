@@ -15,6 +15,7 @@
 #include "message_pump.h"
 #include "method_page.h"
 #include "progress_page.h"
+#include "shell_folders.h"
 #include "system_actions.h"
 #include "wizard_view.h"
 
@@ -55,6 +56,8 @@ class Wizard final : public EngineEvents {
   void ClearItem(int selected);
   void ClearList();
   void SortByColumn(int column);
+  // "Recently Used Files" and "Recycle Bin Contents": every entry of the folder through AddItem.
+  void ScanShellFolder(ShellFolders& shell, SpecialFolder folder);
 
   // Raised by the engine from inside each erase call.
   void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent) override;
@@ -70,6 +73,8 @@ class Wizard final : public EngineEvents {
   const std::string& Label6() const { return label6_; }
   bool RestartPending() const { return restartPending_; }
   bool CancelRequested() const { return run_.CancelRequested(); }
+  // A scan of a shell folder is under way: the window shows the busy pointer.
+  bool Busy() const { return busy_; }
 
   ItemsList& Items() { return items_; }
   MethodPage& Methods() { return methods_; }
@@ -106,6 +111,7 @@ class Wizard final : public EngineEvents {
   // Files handed to the next logon by this program run.
   std::vector<std::string> handedOn_;
   bool inTimerTick_ = false;
+  bool busy_ = false;
 };
 
 }  // namespace qelwipe

@@ -134,7 +134,10 @@ class RecordingView final : public WizardView {
     return answer;
   }
   void ShowPage(int page) override { pages.push_back(page); }
-  void Refresh() override { ++refreshes; }
+  void Refresh() override {
+    ++refreshes;
+    if (onRefresh) onRefresh();
+  }
   void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
   UserResult ShowUserConfirmation(const std::vector<std::string>& files) override {
     dialogs.push_back(files);
@@ -148,6 +151,7 @@ class RecordingView final : public WizardView {
   std::vector<int> pages;
   std::vector<std::vector<std::string>> dialogs;
   int refreshes = 0;
+  std::function<void()> onRefresh;
   bool timerEnabled = false;
   bool closed = false;
 };

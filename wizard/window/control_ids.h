@@ -36,6 +36,11 @@ enum : int {
 };
 // clang-format on
 
+// The About box's controls.
+namespace about {
+enum : int { Picture1 = 1000, Label9, Line1, Label6, Label7, Label4, Label2, Line2, Picture2, Command1 };
+}  // namespace about
+
 // The progress timer, and how often it shows the run's totals.
 inline constexpr unsigned Timer1 = 1;
 inline constexpr unsigned kTimer1IntervalMs = 100;

@@ -12,11 +12,13 @@
 #include "control_ids.h"
 #include "frm_main_layout.h"
 #include "frm_user_confirmation.h"
+#include "help_commands.h"
 #include "method_catalogue.h"
 #include "scope_exit.h"
 #include "text.h"
 #include "texts.h"
 #include "win_file_system.h"
+#include "win_shell_folders.h"
 #include "win_system_actions.h"
 #include "wipe_engine.h"
 
@@ -58,9 +60,38 @@ bool IsSunken(const wchar_t* className) {
   return std::wstring_view(className) == WC_EDITW || std::wstring_view(className) == WC_LISTVIEWW;
 }
 
+// A link that behaves as a button: Space follows it as Enter does; its window text is
+// its caption without markup, as readers of the window's text expect it.
+LRESULT CALLBACK LinkProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, LinkProc, 1);
+  if (message == WM_KEYDOWN && wParam == VK_SPACE) return DefSubclassProc(window, message, VK_RETURN, lParam);
+  // Its blank is no mnemonic to look for among the other controls.
+  if (message == WM_GETDLGCODE && lParam && reinterpret_cast<const MSG*>(lParam)->wParam == VK_SPACE)
+    return DefSubclassProc(window, message, wParam, lParam) | DLGC_WANTCHARS;
+  if (message != WM_GETTEXT && message != WM_GETTEXTLENGTH) return DefSubclassProc(window, message, wParam, lParam);
+  std::wstring markup(static_cast<std::size_t>(DefSubclassProc(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+  markup.resize(static_cast<std::size_t>(
+      DefSubclassProc(window, WM_GETTEXT, markup.size(), reinterpret_cast<LPARAM>(markup.data()))));
+  std::wstring text;
+  bool inTag = false;
+  for (const wchar_t c : markup) {
+    if (c == L'<' || c == L'>')
+      inTag = c == L'<';
+    else if (!inTag)
+      text += c;
+  }
+  if (message == WM_GETTEXTLENGTH) return static_cast<LRESULT>(text.size());
+  if (wParam == 0) return 0;
+  const std::size_t copied = std::min(text.size(), static_cast<std::size_t>(wParam) - 1);
+  auto* out = reinterpret_cast<wchar_t*>(lParam);
+  text.copy(out, copied);
+  out[copied] = L'\0';
+  return static_cast<LRESULT>(copied);
+}
+
 }  // namespace
 
-FrmMain::FrmMain(HINSTANCE instance) : instance_(instance) {}
+FrmMain::FrmMain(HINSTANCE instance) : instance_(instance), about_(instance) {}
 
 FrmMain::~FrmMain() {
   wizard_.reset();
@@ -72,6 +103,7 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   files_ = MakeWinFileSystem();
   registry_ = MakeWinFileTypeRegistry();
   engine_ = CreateWipe1();
+  shell_ = MakeWinShellFolders();
   if (!RegisterClasses()) return false;
   {
     const winkit::ScreenDc screen;
@@ -103,13 +135,15 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   if (!form_) return false;  // closed while the list was read
   ShowWindow(form_, show);
   UpdateWindow(form_);
+  // Enter moves the wizard on from the start.
+  SetFocus(Control(ids::btnNext));
   return true;
 }
 
 int FrmMain::Run() {
   MSG message{};
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    if (form_ && IsDialogMessageW(form_, &message)) continue;
+    if (about_.PreTranslate(message) || (form_ && IsDialogMessageW(form_, &message))) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -124,7 +158,7 @@ void FrmMain::PumpMessages() {
       PostQuitMessage(static_cast<int>(message.wParam));
       return;
     }
-    if (form_ && IsDialogMessageW(form_, &message)) continue;
+    if (about_.PreTranslate(message) || (form_ && IsDialogMessageW(form_, &message))) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
@@ -178,6 +212,7 @@ void FrmMain::CreateControls() {
                                                    : normalFont_.get();
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
+  if (const HWND link = Control(ids::Label28)) SetWindowSubclass(link, LinkProc, 1, 0);
   for (const int field : kHexFields)
     SendMessageW(Control(field), EM_LIMITTEXT, static_cast<WPARAM>(kHexFieldLength), 0);
   SendMessageW(Control(ids::UpDown1), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(ids::Text1)), 0);
@@ -247,12 +282,6 @@ LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CTLCOLORSTATIC:
       // The pages only hold the controls; the form handles them.
       return SendMessageW(GetParent(window), message, wParam, lParam);
-    case WM_SETCURSOR:
-      if (GetDlgCtrlID(reinterpret_cast<HWND>(wParam)) == ids::Label28) {
-        SetCursor(LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-      }
-      break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -279,6 +308,15 @@ LRESULT FrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
     case WM_CTLCOLORSTATIC:
       return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case DM_GETDEFID:
+      // Enter is Next on every page.
+      return MAKELRESULT(ids::btnNext, DC_HASDEFID);
+    case WM_SETCURSOR:
+      if (wizard_ && wizard_->Busy()) {
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      break;
     case WM_TIMER:
       if (wParam == ids::Timer1 && wizard_) wizard_->TimerTick();
       return 0;
@@ -311,6 +349,9 @@ void FrmMain::OnCommand(int id, int code) {
     case ids::btnQuit:
       if (clicked) wizard_->Cancel();
       break;
+    case IDCANCEL:  // Esc
+      wizard_->Cancel();
+      return;
     case ids::h:
       if (clicked) PopUp(helpMenu_.get());
       break;
@@ -323,6 +364,21 @@ void FrmMain::OnCommand(int id, int code) {
       return;
     case ids::FolderM:
       OnCommand(ids::addFolder, BN_CLICKED);
+      return;
+    case ids::mnurecentmru:
+      OnCommand(ids::cmdrecentmru, BN_CLICKED);
+      return;
+    case ids::mnurecyclebin:
+      OnCommand(ids::cmdrecyclebin, BN_CLICKED);
+      return;
+    case ids::cmdrecentmru:
+      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecentDocuments);
+      break;
+    case ids::cmdrecyclebin:
+      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecycleBin);
+      break;
+    case ids::AboutMenu:
+      about_.Show(form_);
       return;
     case ids::addFile:
       if (clicked) AddFiles();
@@ -354,11 +410,8 @@ void FrmMain::OnCommand(int id, int code) {
         wizard_->Methods().SetHexText(id == ids::Text2 ? 1 : id == ids::Text3 ? 2 : 3, shownTexts_[id]);
       }
       break;
-    case ids::Label28:
-      if (code == STN_CLICKED) wizard_->EraseMoreItems();
-      break;
     default:
-      // The recent-files, recycle-bin and help commands come with their own work.
+      if (RunHelpCommand(id, form_)) return;
       break;
   }
   Refresh();
@@ -366,7 +419,10 @@ void FrmMain::OnCommand(int id, int code) {
 
 LRESULT FrmMain::OnNotify(const NMHDR& header) {
   if (!wizard_) return 0;
-  if (header.idFrom == ids::lvSelecteds && header.code == LVN_COLUMNCLICK) {
+  if (header.idFrom == ids::Label28 && (header.code == NM_CLICK || header.code == NM_RETURN)) {
+    wizard_->EraseMoreItems();
+    Refresh();
+  } else if (header.idFrom == ids::lvSelecteds && header.code == LVN_COLUMNCLICK) {
     wizard_->SortByColumn(reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
     Refresh();
   } else if (header.idFrom == ids::UpDown1 && header.code == UDN_DELTAPOS) {
@@ -484,11 +540,20 @@ void FrmMain::ShowPage(int page) {
     if (i == page) SetWindowPos(panels_[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(panels_[i], i == page ? SW_SHOW : SW_HIDE);
   }
+  // Keys must not go on to a control of a page now hidden: Next takes them, or the form.
+  const HWND focus = GetFocus();
+  if (focus && IsChild(form_, focus) && !IsWindowVisible(focus))
+    SetFocus(IsWindowEnabled(Control(ids::btnNext)) ? Control(ids::btnNext) : form_);
 }
 
 void FrmMain::Refresh() {
   if (!form_ || !wizard_) return;
   const Wizard& wizard = *wizard_;
+  if (wizard.Busy() != shownBusy_) {
+    shownBusy_ = wizard.Busy();
+    // The pointer changes now, not at the mouse's next move.
+    SetCursor(LoadCursorW(nullptr, shownBusy_ ? IDC_WAIT : IDC_ARROW));
+  }
   SetEnabled(ids::btnBack, wizard.BackButton().enabled);
   SetText(ids::btnNext, wizard.NextButton().caption);
   SetEnabled(ids::btnNext, wizard.NextButton().enabled);

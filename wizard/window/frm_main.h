@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "about_box.h"
 #include "handles.h"
 #include "wizard.h"
 
@@ -74,6 +75,7 @@ class FrmMain final : public WizardView {
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<FileTypeRegistry> registry_;
   std::unique_ptr<EraseEngine> engine_;
+  std::unique_ptr<ShellFolders> shell_;
   std::unique_ptr<Wizard> wizard_;
 
   HWND form_ = nullptr;                    // owned by the system once created; gone after WM_DESTROY
@@ -83,6 +85,7 @@ class FrmMain final : public WizardView {
   std::map<int, TextColour> shownColours_;
   int dpi_ = 96;
   bool settingText_ = false;
+  bool shownBusy_ = false;
   std::uint64_t shownRevision_ = ~std::uint64_t{0};
 
   winkit::UniqueFont normalFont_, boldFont_, titleFont_;
@@ -91,6 +94,7 @@ class FrmMain final : public WizardView {
   winkit::UniqueImageList imageList1_;
   std::map<std::string, int> icons_;
   winkit::UniqueMenu addMenu_, helpMenu_;
+  AboutBox about_;
 };
 
 }  // namespace qelwipe::win

@@ -43,7 +43,7 @@ inline constexpr ControlLayout kControls[] = {
     {ids::Line1, kOnForm, WC_STATICW, "", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 120, 5160, 7560, 30},
     {ids::h, kOnForm, WC_BUTTONW, "Help", kButton, 120, 5310, 1095, 375},
     {ids::btnBack, kOnForm, WC_BUTTONW, "< &Back", kButton, 3360, 5310, 1335, 375},
-    {ids::btnNext, kOnForm, WC_BUTTONW, "&Next >>", kButton, 4770, 5310, 1335, 375},
+    {ids::btnNext, kOnForm, WC_BUTTONW, "&Next >>", kButton | BS_DEFPUSHBUTTON, 4770, 5310, 1335, 375},
     {ids::btnQuit, kOnForm, WC_BUTTONW, "Cancel", kButton, 6345, 5310, 1335, 375},
 
     // 0: Welcome.
@@ -84,14 +84,14 @@ inline constexpr ControlLayout kControls[] = {
     {ids::Label6, 2, WC_STATICW, "Items....................", kLabel, 240, 240, 7080, 375, Font::Bold},
     {ids::Combo1, 2, WC_COMBOBOXW, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 240, 720,
      4815, 3000},
-    {ids::Label5, 2, WC_STATICW, "Number of cycles:", kLabel, 240, 1230, 1380, 285},
+    {ids::Label5, 2, WC_STATICW, "Number of cycles:", kLabel, 240, 1200, 1380, 285},
     {ids::Text1, 2, WC_EDITW, "3", kField, 1680, 1200, 840, 315},
     {ids::UpDown1, 2, UPDOWN_CLASSW, "", WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 2520, 1200, 255, 315},
-    {ids::Label14, 2, WC_STATICW, "Hex Value 1:", kLabel, 240, 1590, 1380, 285},
+    {ids::Label14, 2, WC_STATICW, "Hex Value 1:", kLabel, 240, 1560, 1380, 285},
     {ids::Text2, 2, WC_EDITW, "FF", kField, 1680, 1560, 495, 315},
-    {ids::Label15, 2, WC_STATICW, "Hex Value 2:", kLabel, 240, 1950, 1380, 285},
+    {ids::Label15, 2, WC_STATICW, "Hex Value 2:", kLabel, 240, 1920, 1380, 285},
     {ids::Text3, 2, WC_EDITW, "00", kField, 1680, 1920, 495, 315},
-    {ids::Label16, 2, WC_STATICW, "Hex Value 3:", kLabel, 240, 2310, 1380, 285},
+    {ids::Label16, 2, WC_STATICW, "Hex Value 3:", kLabel, 240, 2280, 1380, 285},
     {ids::Text4, 2, WC_EDITW, "FF", kField, 1680, 2280, 495, 315},
     {ids::Label21, 2, WC_STATICW, "...", kLabel, 240, 2760, 4815, 1695},
 
@@ -122,7 +122,9 @@ inline constexpr ControlLayout kControls[] = {
     {ids::Label22, 4, WC_STATICW, "you have successfully erased all items", kLabel, 240, 960, 7080, 735},
     {ids::Label29, 4, WC_STATICW, "Thank you for choosing", kLabel, 240, 2040, 7080, 285},
     {ids::Label30, 4, WC_STATICW, "Qel Tarnwick Professional ", kLabel, 240, 2400, 7080, 375, Font::Bold},
-    {ids::Label28, 4, WC_STATICW, "Click here to erase more items", kLabel | SS_NOTIFY, 240, 3480, 3000, 285},
+    // A link: link colour, hand pointer, reached with Tab and followed with Enter or Space.
+    {ids::Label28, 4, WC_LINK, "<a>Click here to erase more items</a>", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 240, 3480,
+     3000, 285},
 };
 
 constexpr const ControlLayout& LayoutOf(int id) {

@@ -1,5 +1,5 @@
 // qelwipe_screenshots DIR: opens the wizard, walks it through a run over a few
-// sample files and saves a PNG of each of its five pages into DIR.
+// sample files and saves a PNG of each of its five pages and of the About box into DIR.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -69,6 +69,14 @@ int main(int argc, char** argv) {
   if (!WaitFor([&] { return wizard.Enabled(ids::btnNext); }, 300s)) return Fail("the run did not end");
   if (!wizard.NextTo(4)) return Fail("no final page");
   saved &= Shot(wizard, folder, "5-final.png");
+
+  wizard.Command(ids::AboutMenu);
+  HWND about = nullptr;
+  if (!WaitFor([&] { return (about = FindWindowW(L"QelWipeAbout", nullptr)) && IsWindowVisible(about); }))
+    return Fail("no About box");
+  const bool aboutSaved = wizard.Screenshot(folder + "\\6-about.png", about);
+  std::printf("%s 6-about.png\n", aboutSaved ? "saved" : "could not save");
+  saved &= aboutSaved;
   wizard.Click(ids::btnNext);  // Exit
   wizard.WaitForExit();
   return saved ? 0 : 1;
