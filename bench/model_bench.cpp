@@ -50,8 +50,18 @@ class QuietView final : public WizardView {
 class NoActions final : public SystemActions {
  public:
   void RefreshRecycleBinIcon() override {}
-  void RestartNow(const std::vector<std::string>&) override {}
-  void RestartLater(const std::vector<std::string>&) override {}
+  std::string ProgramPath() override { return {}; }
+  std::optional<std::string> EnvironmentVariable(const std::string&) override { return std::nullopt; }
+  bool EnsureFolder(const std::string&) override { return false; }
+  std::optional<std::string> CreateTempFile(const std::string&, const std::string&) override { return std::nullopt; }
+  void RemoveOwnFile(const std::string&) override {}
+  bool MoveAtNextStart(const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> ReadIniSection(const std::string&, const std::string&) override { return std::nullopt; }
+  bool WriteIniSection(const std::string&, const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> WriteListFile(const std::vector<std::string>&) override { return std::nullopt; }
+  bool RegisterRunOnce(const std::string&, const std::string&) override { return false; }
+  void RebootNow() override {}
 };
 
 class NoTypes final : public FileTypeRegistry {
