@@ -395,6 +395,19 @@ TEST_F(WipeCoreTest, FastWipeFileWritesTheCallersByteOncePerRound) {
   EXPECT_EQ(core.CurrentPass(), 1);
 }
 
+// The pass buffer outlives each erase: the next one must not write what it held.
+TEST_F(WipeCoreTest, AnEraseWritesOnlyItsOwnBytesAfterAnotherOnTheSameCore) {
+  files.AddFile(kPath, 600000);
+  ASSERT_EQ(core.FastWipeFile(kPath16, 0x5A), 0);
+  files.AddFile(kPath, 600000);
+  files.writes.clear();
+  core.SetWipeMethod(0);
+  ASSERT_EQ(core.WipeFile(kPath16), 0);
+  ASSERT_EQ(files.WriteSizes(), (std::vector<std::uint32_t>{256000, 256000, 88000}));
+  for (const auto& write : files.writes)
+    EXPECT_TRUE(std::all_of(write.bytes.begin(), write.bytes.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
 TEST_F(WipeCoreTest, GovermentWipeFileWritesTheThreeBytesInTurnEveryRound) {
   core.SetWipeRounds(2);
   files.AddFile(kPath, 10);
