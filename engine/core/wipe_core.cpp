@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <ctime>
+#include <new>
 
 namespace dornix {
 
@@ -161,12 +162,13 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
   sizeForPercent_ = length;
   file->SetFixedTimes();
 
-  PassBuffer buffer;
-  if (!buffer.valid()) {
+  if (!buffer_ || !buffer_->valid()) buffer_.reset(new (std::nothrow) PassBuffer);
+  if (!buffer_ || !buffer_->valid()) {
     // Deleting the file now would leave its contents on the disk: leave it whole.
     file->Close();
     return win_error::kNotEnoughMemory;
   }
+  PassBuffer& buffer = *buffer_;
   prepare(buffer, length);
 
   writeError_ = 0;

@@ -78,6 +78,8 @@ class WipeCore {
   ErrorCode writeError_ = 0;  // the first write of this erase that failed
   bool busy_ = false;         // an erase is running; a nested one from a report is refused
   std::unique_ptr<FillWorker> worker_;
+  // Kept from one erase to the next: a fresh one costs the system a mapping per file.
+  std::unique_ptr<PassBuffer> buffer_;
   bool workerFailed_ = false;  // no second thread this erase: fill alone
 };
 

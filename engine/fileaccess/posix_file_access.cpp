@@ -62,8 +62,13 @@ class UniqueFd {
 
 class PosixOpenFile final : public OpenFile {
  public:
-  PosixOpenFile(int fd, std::uint64_t length, int folder, std::string name)
-      : fd_(fd), length_(length), folder_(folder), name_(std::move(name)) {}
+  PosixOpenFile(int fd, const struct stat& info, int folder, std::string name)
+      : fd_(fd),
+        length_(static_cast<std::uint64_t>(info.st_size)),
+        device_(info.st_dev),
+        inode_(info.st_ino),
+        folder_(folder),
+        name_(std::move(name)) {}
 
   std::uint64_t Length() override { return length_; }
   void SetFixedTimes() override {
@@ -72,6 +77,7 @@ class PosixOpenFile final : public OpenFile {
     const timespec times[2] = {fixed, fixed};
     futimens(fd_.get(), times);
     stamped_ = true;
+    changed_ = false;
   }
   // The position is kept here and every write names it: no seek costs a call.
   void Rewind() override { position_ = 0; }
@@ -83,14 +89,22 @@ class PosixOpenFile final : public OpenFile {
       if (written < 0 && errno == EINTR) continue;
       if (written < 0) return ErrorFor(errno);
       if (written == 0) return win_error::kWriteFault;
+      changed_ = unflushed_ = true;
       bytes += written;
       position_ += static_cast<std::uint64_t>(written);
       count -= static_cast<std::uint32_t>(written);
     }
     return 0;
   }
-  void Flush() override { fsync(fd_.get()); }
-  void TruncateHere() override { ftruncate(fd_.get(), static_cast<off_t>(position_)); }
+  // A second flush with nothing written since has nothing to carry to the disk.
+  void Flush() override {
+    if (unflushed_) fsync(fd_.get());
+    unflushed_ = false;
+  }
+  void TruncateHere() override {
+    ftruncate(fd_.get(), static_cast<off_t>(position_));
+    changed_ = true;
+  }
   void RenameAwayAndDelete(const char* prefix) override {
     Restamp();
     // Windows' form: prefix, four hex digits, ".tmp"; an existing name is never replaced.
@@ -124,22 +138,26 @@ class PosixOpenFile final : public OpenFile {
   // Here every write moves the modification time on: stamp the emptied file
   // again so that it leaves with the fixed date, as it does on Windows.
   void Restamp() {
-    if (stamped_ && fd_.get() >= 0) SetFixedTimes();
+    if (stamped_ && changed_ && fd_.get() >= 0) SetFixedTimes();
   }
-  // The name in the folder held open still stands for the file this erased.
+  // The name in the folder held open still stands for the file this erased
+  // (the open descriptor's identity cannot change).
   bool IsThisFile(const char* name) const {
-    struct stat mine {
-    }, named{};
-    return fstat(fd_.get(), &mine) == 0 && fstatat(folder_.get(), name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-           mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
+    struct stat named {};
+    return fstatat(folder_.get(), name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == device_ &&
+           named.st_ino == inode_;
   }
 
   UniqueFd fd_;
   std::uint64_t length_;  // as the open found it
+  dev_t device_;
+  ino_t inode_;
   std::uint64_t position_ = 0;
   UniqueFd folder_;
   std::string name_;
   bool stamped_ = false;
+  bool changed_ = false;    // written or cut since the last stamp
+  bool unflushed_ = false;  // written since the last flush
 };
 
 // The folder part of a path ("" for the current folder), opened with no link on the way.
@@ -222,8 +240,7 @@ class PosixFileAccess final : public FileAccess {
       // SIGIO would end it. Another opener still waits until the file is closed.
       fcntl(fd.get(), F_SETOWN, 0);
     }
-    file =
-        std::make_unique<PosixOpenFile>(fd.release(), static_cast<std::uint64_t>(info.st_size), folder.release(), leaf);
+    file = std::make_unique<PosixOpenFile>(fd.release(), info, folder.release(), leaf);
     return 0;
   }
 

@@ -70,7 +70,7 @@ EraseResult EraseRun::CallEngine(const std::string& path) {
 bool EraseRun::VanishedBeforeItsTurn(EraseResult result, const std::string& path) {
   // Only "not found" with nothing there: a name the system cannot take finds nothing
   // either, yet the file stays.
-  return (result == win_error::kFileNotFound || result == win_error::kPathNotFound) && !files_.Attributes(path);
+  return (result == win_error::kFileNotFound || result == win_error::kPathNotFound) && !files_.Exists(path);
 }
 
 void EraseRun::EraseOneFile(const std::string& path) {
@@ -113,8 +113,7 @@ void EraseRun::Overwrite(const std::string& path, std::uint64_t length) {
   // Never deleted by name here: a refused file would go with its contents readable on the
   // disk, and on a case-sensitive folder the name may by now find another file. After 0 the
   // emptied file stays when its folder refused the rename.
-  if (result == kErased ? files_.Attributes(path).has_value() : !VanishedBeforeItsTurn(result, path))
-    counters_.NotErased += 1;
+  if (result == kErased ? files_.Exists(path) : !VanishedBeforeItsTurn(result, path)) counters_.NotErased += 1;
 }
 
 void EraseRun::EraseFolder(const std::string& path) {

@@ -51,6 +51,10 @@ class FileSystem {
   virtual char Separator() const = 0;
   // Empty when the path does not exist or cannot be read.
   virtual std::optional<FileAttributes> Attributes(const std::string& path) = 0;
+  // False only when nothing stands at the path any more: the check after an erase,
+  // which may say "there" of a path that has become unreadable, never "gone" of one
+  // that stays. Systems where Attributes costs more than one call answer it cheaper.
+  virtual bool Exists(const std::string& path) { return Attributes(path).has_value(); }
   // The length of the file itself; a link's target is not measured (0).
   virtual std::optional<std::uint64_t> FileLength(const std::string& path) = 0;
   // Every entry of the folder, files and folders of any attribute, without "." and "..".

@@ -20,14 +20,22 @@ void ProgressPage::StartState(const std::string& cyclesText) {
   lblFolders.text = lblFiles.text = lblSize.text = texts::kPending;
   lblPass.text = " ";
   lblRound.text = std::string(" ") + texts::kOutOf + cyclesText;
+  shownValid_ = false;
 }
 
 void ProgressPage::OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent,
                               const std::string& cyclesText) {
-  lblRound.text = Plain(round) + texts::kOutOf + cyclesText;
-  lblPass.text = Plain(pass);
+  if (!shownValid_ || round != shown_.round || cyclesText != shown_.cycles) {
+    lblRound.text = Plain(round) + texts::kOutOf + cyclesText;
+    shown_.round = round;
+    shown_.cycles = cyclesText;
+  }
+  if (!shownValid_ || pass != shown_.pass) lblPass.text = Plain(pass);
+  if (!shownValid_ || percent != shown_.percent) label12.text = SignPosition(percent) + "%";
+  shown_.pass = pass;
+  shown_.percent = percent;
+  shownValid_ = true;
   pbFile = std::clamp(percent, 0, 100);
-  label12.text = SignPosition(percent) + "%";
 }
 
 RunOutcome ProgressPage::UpdateProgress(const RunCounters& c, bool runFinished) {

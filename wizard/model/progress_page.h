@@ -53,6 +53,16 @@ class ProgressPage {
   // On the final page.
   Label label13{"Congratulations"};
   Label label22{"you have successfully erased all items"};
+
+ private:
+  // What the round, pass and file texts were last built from: reports come several
+  // times per file, their values change far less often.
+  struct Shown {
+    std::int32_t round = 0, pass = 0, percent = 0;
+    std::string cycles;
+  };
+  bool shownValid_ = false;
+  Shown shown_;
 };
 
 }  // namespace qelwipe

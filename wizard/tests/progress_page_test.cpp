@@ -23,6 +23,15 @@ TEST(ProgressPageTest, StartStateAndEngineEventsUsePlainAndSignPositionForms) {
   EXPECT_EQ(page.label12.text, " 40%");
 }
 
+// Texts are built only when their values change; a new run shows its first report all the same.
+TEST(ProgressPageTest, ANewRunShowsItsFirstReportWhateverTheLastOneShowed) {
+  ProgressPage page;
+  page.OnProgress(2, 1, 40, "4");
+  page.StartState("4");
+  page.OnProgress(2, 1, 40, "4");
+  EXPECT_EQ(page.lblRound.text + page.lblPass.text + page.label12.text, "2 Out of 41 40%");
+}
+
 TEST(ProgressPageTest, TotalsShowDoneOutOfTotalAndTheBarsWholePart) {
   ProgressPage page;
   RunCounters c{

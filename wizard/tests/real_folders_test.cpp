@@ -217,6 +217,13 @@ TEST_F(RealFoldersTest, TheFileSystemNeverActsThroughALink) {
   EXPECT_EQ(ListFolder(folder.path() / "Outside"), "keep.txt secret.txt");
 }
 
+// The check after an erase: whatever still stands at a path is seen, a link to nothing included.
+TEST_F(RealFoldersTest, ExistsSeesEveryEntryThatStandsAndOnlyThem) {
+  ASSERT_EQ(symlink((folder / "gone").c_str(), (folder / "dangling").c_str()), 0);
+  EXPECT_TRUE(files->Exists(folder / "dangling") && files->Exists(folder / "D/S/"));
+  EXPECT_FALSE(files->Exists(folder / "gone") || files->Exists(folder / "D/a.txt/x"));
+}
+
 TEST_F(RealFoldersTest, AListFileOutsideTheTemporaryFolderStaysAndAFolderOrPipeIsNoList) {
   std::ofstream(folder / "Outside/ss1A.tmp", std::ios::binary) << folder / "D/a.txt"
                                                                << "\r\n";

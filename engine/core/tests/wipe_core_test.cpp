@@ -395,6 +395,17 @@ TEST_F(WipeCoreTest, FastWipeFileWritesTheCallersByteOncePerRound) {
   EXPECT_EQ(core.CurrentPass(), 1);
 }
 
+// The pass buffer outlives each erase: the next one must not write what it held.
+TEST_F(WipeCoreTest, AnEraseWritesOnlyItsOwnBytesAfterAnotherOnTheSameCore) {
+  files.AddFile(kPath, 600000);
+  ASSERT_EQ(core.FastWipeFile(kPath16, 0x5A), 0);
+  files.AddFile(kPath, 600000);
+  files.writes.clear();
+  ASSERT_EQ(core.WipeFile(kPath16), 0);  // method 0: zeros
+  for (const auto& write : files.writes)
+    EXPECT_EQ(std::count(write.bytes.begin(), write.bytes.end(), 0), write.bytes.size());
+}
+
 TEST_F(WipeCoreTest, GovermentWipeFileWritesTheThreeBytesInTurnEveryRound) {
   core.SetWipeRounds(2);
   files.AddFile(kPath, 10);
