@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "com_object.h"
 #include "control_ids.h"
 #include "resource_ids.h"
 #include "text.h"
@@ -175,7 +176,9 @@ LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wParam, LPARAM
   }
   AboutBox* self = BoxOf(window);
   if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
-  return self->OnMessage(message, wParam, lParam);
+  // Nothing may unwind through the system's code.
+  return comkit::Guarded([&] { return self->OnMessage(message, wParam, lParam); },
+                         [&](HRESULT) { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
