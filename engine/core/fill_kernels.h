@@ -22,6 +22,22 @@ inline void DrawStates(std::uint32_t state, std::uint32_t* states, std::size_t c
   for (std::size_t i = 0; i < count; ++i) states[i] = state = generator::Step(state);
 }
 
+// The letter kernels split each state into a high and a low half, state = high * 2^16
+// + low. The low halves run through all 65,536 values in one fixed cycle. A jump of
+// K draws takes the high half h of a draw to multiplier_K * h + carry, where the carry
+// depends only on that draw's low half: lanes holding consecutive draws load their
+// carries from consecutive entries of a table kept in cycle order.
+inline constexpr std::size_t kLowCycle = std::size_t{1} << 16;
+// multiplier_64 = 1 (mod 2^8): the byte that picks a letter only adds its carry.
+inline constexpr std::size_t kLetterJump = 64;
+static_assert(generator::JumpOf(kLetterJump).multiplier % 256 == 1);
+
+// Where `low` stands in the cycle of low halves that starts at 0.
+std::uint32_t CyclePosition(std::uint16_t low);
+// The low bytes of a letter jump's carries at each cycle position, then the first
+// kLetterJump entries once more: kLowCycle + kLetterJump entries.
+const std::uint8_t* LetterCarries();
+
 std::size_t PortablePairs(std::uint8_t* out, std::size_t size, std::uint32_t& state);
 std::size_t PortableLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state);
 

@@ -19,10 +19,7 @@ struct Strided {
 
 // Pairs: a group is two vectors, the even draws and the odd ones; a word blend puts
 // each draw's output (the state's high half) in place, a mask clears bit 15.
-// Letters: a group is four vectors; their states' byte 2 (the draw's low byte) goes
-// to bytes 0 to 3 of each dword, then through the letter table.
 constexpr std::uint32_t kPairMask = 0x7FFF7FFF;
-constexpr std::uint32_t kOddBytes = 0xFF00FF00;
 
 }  // namespace
 
@@ -42,6 +39,8 @@ inline Vec Advance(Vec lanes, Vec multiplier, Vec increment) {
   return _mm256_add_epi32(_mm256_mullo_epi32(lanes, multiplier), increment);
 }
 inline void Store(std::uint8_t* out, Vec bytes) { _mm256_storeu_si256(reinterpret_cast<Vec*>(out), bytes); }
+inline Vec LoadBytes(const std::uint8_t* from) { return _mm256_loadu_si256(reinterpret_cast<const Vec*>(from)); }
+inline Vec AddBytes(Vec a, Vec b) { return _mm256_add_epi8(a, b); }
 #include "fill_kernels_lanes.inc"
 
 struct Pairs {
@@ -51,11 +50,7 @@ struct Pairs {
 };
 
 struct Letters {
-  Vec operator()(const Vec (&lanes)[4]) const {
-    // Word blends gather bytes 0 and 2, a byte blend merges them.
-    const Vec even = _mm256_blend_epi16(_mm256_srli_epi32(lanes[0], 16), lanes[2], 0xAA);
-    const Vec odd = _mm256_blend_epi16(_mm256_srli_epi32(lanes[1], 8), _mm256_slli_epi32(lanes[3], 8), 0xAA);
-    const Vec index = _mm256_blendv_epi8(even, odd, Broadcast(kOddBytes));
+  Vec operator()(Vec index) const {
     // Entry i of the table is letter i mod 52 (208 = 4 * 52: the last 48 start again).
     Vec x = _mm256_min_epu8(index, _mm256_sub_epi8(index, _mm256_set1_epi8(static_cast<char>(208))));
     x = _mm256_min_epu8(x, _mm256_sub_epi8(x, _mm256_set1_epi8(104)));
@@ -72,7 +67,7 @@ std::size_t Avx2Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& state)
   return avx2::RunLanes<2>(out, size, state, avx2::Pairs());
 }
 std::size_t Avx2Letters(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  return avx2::RunLanes<4>(out, size, state, avx2::Letters());
+  return avx2::RunLetters(out, size, state, avx2::Letters());
 }
 
 #pragma GCC pop_options
@@ -96,6 +91,8 @@ inline Vec Advance(Vec lanes, Vec multiplier, Vec increment) {
   return _mm512_add_epi32(_mm512_mullo_epi32(lanes, multiplier), increment);
 }
 inline void Store(std::uint8_t* out, Vec bytes) { _mm512_storeu_si512(out, bytes); }
+inline Vec LoadBytes(const std::uint8_t* from) { return _mm512_loadu_si512(from); }
+inline Vec AddBytes(Vec a, Vec b) { return _mm512_add_epi8(a, b); }
 #include "fill_kernels_lanes.inc"
 
 constexpr __mmask32 kHighWords = 0xAAAAAAAAu;
@@ -107,16 +104,8 @@ struct Pairs {
   }
 };
 
-// The draws' low bytes of a letters group, as in the 256-bit form.
-inline Vec LetterIndexes(const Vec (&lanes)[4]) {
-  const Vec even = _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[0], 16), lanes[2]);
-  const Vec odd = _mm512_mask_blend_epi16(kHighWords, _mm512_srli_epi32(lanes[1], 8), _mm512_slli_epi32(lanes[3], 8));
-  return _mm512_mask_blend_epi8(0xAAAAAAAAAAAAAAAAull, even, odd);
-}
-
 struct Letters {
-  Vec operator()(const Vec (&lanes)[4]) const {
-    const Vec index = LetterIndexes(lanes);
+  Vec operator()(Vec index) const {
     Vec x = _mm512_min_epu8(index, _mm512_sub_epi8(index, _mm512_set1_epi8(static_cast<char>(208))));
     x = _mm512_min_epu8(x, _mm512_sub_epi8(x, _mm512_set1_epi8(104)));
     x = _mm512_min_epu8(x, _mm512_sub_epi8(x, _mm512_set1_epi8(52)));
@@ -132,7 +121,7 @@ std::size_t Avx512Pairs(std::uint8_t* out, std::size_t size, std::uint32_t& stat
   return avx512::RunLanes<2>(out, size, state, avx512::Pairs());
 }
 std::size_t Avx512BwLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  return avx512::RunLanes<4>(out, size, state, avx512::Letters());
+  return avx512::RunLetters(out, size, state, avx512::Letters());
 }
 
 #pragma GCC pop_options
@@ -153,8 +142,7 @@ struct Letters {
         t1(_mm512_loadu_si512(dornix::Letters().data() + 64)),
         t2(_mm512_loadu_si512(dornix::Letters().data() + 128)),
         t3(_mm512_loadu_si512(dornix::Letters().data() + 192)) {}
-  Vec operator()(const Vec (&lanes)[4]) const {
-    const Vec index = LetterIndexes(lanes);
+  Vec operator()(Vec index) const {
     const Vec low = _mm512_permutex2var_epi8(t0, index, t1);
     const Vec high = _mm512_permutex2var_epi8(t2, index, t3);
     return _mm512_mask_blend_epi8(_mm512_movepi8_mask(index), low, high);
@@ -164,7 +152,7 @@ struct Letters {
 }  // namespace
 
 std::size_t Avx512VbmiLetters(std::uint8_t* out, std::size_t size, std::uint32_t& state) {
-  return avx512::vbmi::RunLanes<4>(out, size, state, avx512::vbmi::Letters());
+  return avx512::vbmi::RunLetters(out, size, state, avx512::vbmi::Letters());
 }
 
 #pragma GCC diagnostic pop
