@@ -1,8 +1,24 @@
 #include "fill_worker.h"
 
+#include <chrono>
+#include <cstring>
 #include <system_error>
 
 namespace dornix {
+
+namespace {
+
+// Longer than a chunk takes to reach a fast disk, so that on one the thread never
+// sleeps between chunks; short enough that a slow disk does not keep a processor busy.
+constexpr std::chrono::microseconds kWatchFor{100};
+
+inline void Relax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
 
 void FillRandom(std::span<std::uint8_t> bytes, FillKind kind) {
   if (kind == FillKind::RandomPairs) FillRandomPairs(bytes);
@@ -12,6 +28,9 @@ void FillRandom(std::span<std::uint8_t> bytes, FillKind kind) {
 std::unique_ptr<FillWorker> FillWorker::Start() {
   std::unique_ptr<FillWorker> worker(new (std::nothrow) FillWorker);
   if (!worker || !worker->buffer_.valid()) return nullptr;
+  // The buffer's pages are had now, not in the first fill that is waited for. Here,
+  // not on the thread: a caller that withdraws a fill writes this buffer itself.
+  std::memset(worker->buffer_.data(), 0, kPassBufferSize);
   try {
     worker->thread_ = std::thread([w = worker.get()] { w->Serve(); });
   } catch (const std::system_error&) {
@@ -21,49 +40,56 @@ std::unique_ptr<FillWorker> FillWorker::Start() {
 }
 
 FillWorker::~FillWorker() {
-  {
-    const std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  changed_.notify_all();
+  stop_ = true;
+  Wake();
   if (thread_.joinable()) thread_.join();
 }
 
-void FillWorker::Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32_t state) {
-  {
-    const std::lock_guard lock(mutex_);
-    target_ = target;
-    kind_ = kind;
-    state_ = state;
-    job_ = Job::Asked;
+template <class Ready>
+void FillWorker::WaitUntil(const Ready& ready) {
+  const auto until = std::chrono::steady_clock::now() + kWatchFor;
+  while (!ready()) {
+    if (std::chrono::steady_clock::now() >= until) {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, ready);
+      return;
+    }
+    Relax();
   }
+}
+
+void FillWorker::Wake() {
+  // Taken and let go so that a waiter is either asleep already or sees the change
+  // when it checks under the lock.
+  { const std::lock_guard lock(mutex_); }
   changed_.notify_all();
 }
 
+void FillWorker::Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32_t state) {
+  target_ = target;
+  kind_ = kind;
+  state_ = state;
+  job_ = Job::Asked;
+  Wake();
+}
+
 bool FillWorker::Collect() {
-  std::unique_lock lock(mutex_);
-  if (job_ == Job::Asked) {
-    job_ = Job::None;
-    return false;
-  }
-  changed_.wait(lock, [this] { return job_ == Job::None; });
+  Job asked = Job::Asked;
+  if (job_.compare_exchange_strong(asked, Job::None)) return false;
+  WaitUntil([this] { return job_ == Job::None; });
   return true;
 }
 
 void FillWorker::Serve() {
-  std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return job_ == Job::Asked || stop_; });
-    if (job_ != Job::Asked) return;
-    job_ = Job::Filling;
-    const auto target = target_;
-    const FillKind kind = kind_;
+    WaitUntil([this] { return job_ == Job::Asked || stop_; });
+    if (stop_) return;
+    Job asked = Job::Asked;
+    if (!job_.compare_exchange_strong(asked, Job::Filling)) continue;  // withdrawn meanwhile
     generator::Seed(state_);
-    lock.unlock();
-    FillRandom(target, kind);
-    lock.lock();
+    FillRandom(target_, kind_);
     job_ = Job::None;
-    changed_.notify_all();
+    Wake();
   }
 }
 

@@ -2,6 +2,7 @@
 // A second pass buffer and a thread that fills it with random bytes while the
 // caller writes the first: a random pass then costs the larger of generating and
 // writing, not their sum. The thread ends when the worker is destroyed.
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -35,13 +36,19 @@ class FillWorker {
  private:
   FillWorker() = default;
   void Serve();
+  // Waits until `ready` holds: first watching for a while, since a chunk is written in
+  // microseconds and waking a sleeping thread can cost more than that, then asleep.
+  template <class Ready>
+  void WaitUntil(const Ready& ready);
+  void Wake();
 
   enum class Job : std::uint8_t { None, Asked, Filling };
   PassBuffer buffer_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  Job job_ = Job::None;
-  bool stop_ = false;
+  std::atomic<Job> job_{Job::None};
+  std::atomic<bool> stop_{false};
+  // Written by Fill before the job is asked for, read by the thread once it takes it.
   std::span<std::uint8_t> target_;
   FillKind kind_ = FillKind::RandomPairs;
   std::uint32_t state_ = 0;

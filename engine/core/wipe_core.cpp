@@ -26,12 +26,14 @@ std::int32_t WipeCore::PercentAt(std::uint64_t position) const {
 namespace {
 
 // A pass this long may hand its random chunks to a second thread: starting the
-// thread and trying it out cost more than a shorter pass could gain.
+// thread costs more than a shorter pass could gain.
 constexpr std::uint64_t kChunksForWorker = 32;
-// Whether handing off pays depends on the machine (a cheap fill, bytes brought over
-// from another core, a busy processor): chunks 1 to 4 are timed filled here, 5 to 8
-// filled ahead by the worker, and the pass goes on the faster way.
-constexpr std::uint64_t kTrialChunks = 4;
+// Chunks 1 to 3 are timed, filled here. Where filling took a sixteenth of a chunk's
+// time or more, the rest of the pass is filled ahead by the worker; below that (a slow
+// disk) a second processor could gain little, and the pass stays on one. The fastest
+// chunk counts, not a sum: one interruption does not sway it.
+constexpr std::uint64_t kTimedChunks = 3;
+constexpr int kFillShareForWorker = 16;
 
 bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
 
@@ -46,8 +48,7 @@ std::uint64_t DrawsPerChunk(FillKind kind) {
 
 }  // namespace
 
-FillWorker* WipeCore::WorkerFor(std::uint64_t length, FillKind kind) {
-  if (!IsRandom(kind) || length < kChunksForWorker * kPassBufferSize) return nullptr;
+FillWorker* WipeCore::Worker() {
   if (!worker_ && !workerFailed_) {
     worker_ = FillWorker::Start();
     workerFailed_ = !worker_;
@@ -62,7 +63,7 @@ void WipeCore::StopWorker() {
 
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
   if (Stopped()) return;
-  FillWorker* const worker = WorkerFor(length, kind);
+  const bool mayHandOff = IsRandom(kind) && length >= kChunksForWorker * kPassBufferSize;
   bool filledAhead = false;  // the current chunk was handed to the worker
   // No fill may go on into a buffer after the pass; called outside an erase, the pass
   // ends its own worker.
@@ -77,9 +78,8 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
   PassBuffer* current = &buffer;
   using Clock = std::chrono::steady_clock;
-  Clock::duration alone{}, ahead{};  // the trial chunks' times, each way
-  bool handOff = false;
-
+  Clock::duration fastestChunk = Clock::duration::max(), fastestFill = fastestChunk;
+  FillWorker* worker = nullptr;  // once the pass hands off
   Report(0);
   for (std::uint64_t remaining = length, index = 0; remaining != 0; ++index) {
     Report(PercentAt(file.Position()));
@@ -90,11 +90,13 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
     if (IsRandom(kind)) {
       const std::uint32_t start = generator::State();
       if (!filledAhead || !worker->Collect()) FillRandom(current->span().first(chunk), kind);
+      if (index >= 1 && index <= kTimedChunks) fastestFill = std::min(fastestFill, Clock::now() - began);
       filledAhead = false;
       generator::State() = perChunk(start);
-      if (index == kTrialChunks) handOff = true;
-      if (index == 2 * kTrialChunks) handOff = ahead < alone;
-      if (worker && handOff && remaining > chunk) {
+      if (index == kTimedChunks + 1 && mayHandOff &&
+          (fillAhead_ == FillAhead::Always || fastestFill * kFillShareForWorker >= fastestChunk))
+        worker = Worker();
+      if (worker && remaining > chunk) {
         next = current == &buffer ? &worker->Buffer() : &buffer;
         const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
         worker->Fill(next->span().first(nextChunk), kind, generator::State());
@@ -105,8 +107,7 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
       writeError_ = error;
       return;
     }
-    if (index >= 1 && index <= kTrialChunks) alone += Clock::now() - began;
-    if (index > kTrialChunks && index <= 2 * kTrialChunks) ahead += Clock::now() - began;
+    if (index >= 1 && index <= kTimedChunks) fastestChunk = std::min(fastestChunk, Clock::now() - began);
     remaining -= chunk;
     current = next;
   }

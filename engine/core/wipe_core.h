@@ -45,6 +45,11 @@ class WipeCore {
   std::int32_t CurrentRound() const { return currentRound_; }
   std::int32_t CurrentPass() const { return currentPass_; }
 
+  // Long random passes fill ahead on a second thread when their first chunks show
+  // that it pays; Always skips that judgement (for tests, whose writes cost nothing).
+  enum class FillAhead : std::uint8_t { WhenItPays, Always };
+  void SetFillAhead(FillAhead mode) { fillAhead_ = mode; }
+
   // One pass over `length` bytes from the current position (already at 0). A long
   // random pass fills its next chunk on a second thread while writing the current
   // one; the bytes and the generator's state after it are as if filled here.
@@ -60,8 +65,8 @@ class WipeCore {
   // Cancelled, or a write failed: no further pass or round is started.
   bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
-  // The worker for a pass, when the pass is random and long enough to gain from one.
-  FillWorker* WorkerFor(std::uint64_t length, FillKind kind);
+  // The erase's fill worker, started on first use; none when no thread could be had.
+  FillWorker* Worker();
   void StopWorker();
   std::int32_t PercentAt(std::uint64_t position) const;
 
@@ -81,6 +86,7 @@ class WipeCore {
   // Kept from one erase to the next: a fresh one costs the system a mapping per file.
   std::unique_ptr<PassBuffer> buffer_;
   bool workerFailed_ = false;  // no second thread this erase: fill alone
+  FillAhead fillAhead_ = FillAhead::WhenItPays;
 };
 
 }  // namespace dornix

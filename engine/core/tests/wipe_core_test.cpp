@@ -241,6 +241,7 @@ std::vector<std::uint8_t> FilledAlone(FillKind kind, std::size_t length) {
 
 TEST_F(WipeCoreTest, LongRandomPassesWriteAndLeaveTheGeneratorAsOneThreadFillingAloneWould) {
   core.SetWipeMethod(5);  // letters and pairs, one after the other
+  core.SetFillAhead(WipeCore::FillAhead::Always);
   files.AddFile(kPath, kLongFile);
   ASSERT_EQ(core.WipeFile(kPath16), 0);
   const std::uint32_t after = generator::State();
@@ -258,6 +259,7 @@ TEST_F(WipeCoreTest, CancelInALongRandomPassStopsAtTheNextChunkWithTheGeneratorP
   });
   cancelling.SetWipeMethod(4);  // never seeds: the pairs pass goes on from the thread's state
   cancelling.SetWipeRounds(1);
+  cancelling.SetFillAhead(WipeCore::FillAhead::Always);
   files.AddFile(kPath, kLongFile);
   generator::Seed(77);
   EXPECT_EQ(cancelling.WipeFile(kPath16), win_error::kCancelled);
