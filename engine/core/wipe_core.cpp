@@ -63,7 +63,8 @@ void WipeCore::StopWorker() {
 
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
   if (Stopped()) return;
-  const bool mayHandOff = IsRandom(kind) && length >= kChunksForWorker * kPassBufferSize;
+  const bool mayHandOff =
+      IsRandom(kind) && length >= kChunksForWorker * kPassBufferSize && fillAhead_ != FillAhead::Never;
   bool filledAhead = false;  // the current chunk was handed to the worker
   // No fill may go on into a buffer after the pass; called outside an erase, the pass
   // ends its own worker.

@@ -46,8 +46,9 @@ class WipeCore {
   std::int32_t CurrentPass() const { return currentPass_; }
 
   // Long random passes fill ahead on a second thread when their first chunks show
-  // that it pays; Always skips that judgement (for tests, whose writes cost nothing).
-  enum class FillAhead : std::uint8_t { WhenItPays, Always };
+  // that it pays. Always skips that judgement (for tests, whose writes cost nothing),
+  // Never keeps every fill on the calling thread (to measure what the other buys).
+  enum class FillAhead : std::uint8_t { WhenItPays, Always, Never };
   void SetFillAhead(FillAhead mode) { fillAhead_ = mode; }
 
   // One pass over `length` bytes from the current position (already at 0). A long
