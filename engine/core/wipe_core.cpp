@@ -29,10 +29,13 @@ namespace {
 // thread costs more than a shorter pass could gain.
 constexpr std::uint64_t kChunksForWorker = 32;
 // Chunks 1 to 3 are timed, filled here. Where filling took a sixteenth of a chunk's
-// time or more, the rest of the pass is filled ahead by the worker; below that (a slow
-// disk) a second processor could gain little, and the pass stays on one. The fastest
-// chunk counts, not a sum: one interruption does not sway it.
+// time or more, the worker fills ahead from chunk 5; below that (a slow disk) a second
+// processor could gain little, and the pass stays on one. Chunks 6 to 8 are timed
+// too: unless they were faster (a busy second processor can make them much slower),
+// the rest of the pass goes back to one thread. The fastest chunk counts, not a sum:
+// one interruption does not sway it.
 constexpr std::uint64_t kTimedChunks = 3;
+constexpr std::uint64_t kFirstTimedAhead = kTimedChunks + 3, kLastTimedAhead = kFirstTimedAhead + 2;
 constexpr int kFillShareForWorker = 16;
 
 bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
@@ -79,7 +82,7 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
   PassBuffer* current = &buffer;
   using Clock = std::chrono::steady_clock;
-  Clock::duration fastestChunk = Clock::duration::max(), fastestFill = fastestChunk;
+  Clock::duration fastestChunk = Clock::duration::max(), fastestFill = fastestChunk, fastestAhead = fastestChunk;
   FillWorker* worker = nullptr;  // once the pass hands off
   Report(0);
   for (std::uint64_t remaining = length, index = 0; remaining != 0; ++index) {
@@ -97,6 +100,8 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
       if (index == kTimedChunks + 1 && mayHandOff &&
           (fillAhead_ == FillAhead::Always || fastestFill * kFillShareForWorker >= fastestChunk))
         worker = Worker();
+      if (index == kLastTimedAhead + 1 && fillAhead_ == FillAhead::WhenItPays && fastestAhead >= fastestChunk)
+        worker = nullptr;
       if (worker && remaining > chunk) {
         next = current == &buffer ? &worker->Buffer() : &buffer;
         const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
@@ -109,6 +114,7 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
       return;
     }
     if (index >= 1 && index <= kTimedChunks) fastestChunk = std::min(fastestChunk, Clock::now() - began);
+    if (index >= kFirstTimedAhead && index <= kLastTimedAhead) fastestAhead = std::min(fastestAhead, Clock::now() - began);
     remaining -= chunk;
     current = next;
   }
