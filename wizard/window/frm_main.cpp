@@ -110,7 +110,6 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
     if (screen.get()) dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
   }
   CreateFonts();
-  dialogBrush_.reset(CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
 
   constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, Twips(kFormWidth), Twips(kFormHeight)};
@@ -235,7 +234,7 @@ void FrmMain::SetUpList() {
       const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
       const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
       RECT square{0, 0, kIconSize, kIconSize};
-      FillRect(memory.get(), &square, dialogBrush_.get());
+      FillRect(memory.get(), &square, GetSysColorBrush(COLOR_BTNFACE));
     }
   }
   SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
@@ -451,7 +450,9 @@ LRESULT FrmMain::OnControlColour(HDC dc, HWND control) {
   }
   SetTextColor(dc, colour);
   SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-  return reinterpret_cast<LRESULT>(dialogBrush_.get());
+  // The system's brush, which cannot be deleted: Wine's link deletes the brush it is
+  // given, and with a brush of ours every label drawn after the link went unfilled.
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
 }
 
 void FrmMain::OnDropFiles(HDROP drop) {

@@ -89,7 +89,6 @@ class FrmMain final : public WizardView {
   std::uint64_t shownRevision_ = ~std::uint64_t{0};
 
   winkit::UniqueFont normalFont_, boldFont_, titleFont_;
-  winkit::UniqueBrush dialogBrush_;
   winkit::UniqueBitmap placeholder_;
   winkit::UniqueImageList imageList1_;
   std::map<std::string, int> icons_;

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "control_ids.h"
 #include "frm_user_confirmation_layout.h"
@@ -225,6 +226,30 @@ TEST_F(FrmMainTest, RunOverAFolderTreeAndFilesLeavesNothingOnDisk) {
   Next(wizard, 4);
   EXPECT_EQ(wizard.Text(ids::Label22), "you have successfully erased all items");
   Screenshot(wizard, "run-4-final.png");
+}
+
+TEST_F(FrmMainTest, FinalPageLabelsStandOnTheFaceColourAfterTheLinkIsDrawn) {
+  WizardProcess wizard;
+  ASSERT_TRUE(wizard.Started());
+  ListAndChoose(wizard, {File("x.txt", 10)});
+  ASSERT_TRUE(wizard.ConfirmErase(IDOK).window);
+  ASSERT_TRUE(WaitFor([&] { return Finished(wizard); }));
+  Next(wizard, 4);
+  const HWND label = wizard.Control(ids::Label29);
+  const auto drawn = [](HWND window) { return WaitFor([&] { return !GetUpdateRect(window, nullptr, FALSE); }); };
+  // A label drawn again once the link has been drawn, and on the screen.
+  ASSERT_TRUE(drawn(wizard.Control(ids::Label28)));
+  RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  ASSERT_TRUE(drawn(label));
+  wizard.Send(ids::Label29, WM_NULL);
+  std::this_thread::sleep_for(100ms);
+  // Its right end, far from its short text.
+  RECT area{};
+  GetWindowRect(label, &area);
+  const auto pixels = ScreenPixels({area.right - 20, area.top + 2, area.right, area.bottom - 2});
+  ASSERT_FALSE(pixels.empty());
+  EXPECT_EQ(std::count(pixels.begin(), pixels.end(), GetSysColor(COLOR_BTNFACE)), std::ssize(pixels))
+      << std::hex << pixels.front();
 }
 
 TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxChoosesNothing) {
