@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core_engine.h"
 #include "measure.h"
 #include "platform_file_access.h"
 #include "posix_file_system.h"
@@ -67,31 +68,6 @@ class NoActions final : public SystemActions {
 class NoTypes final : public FileTypeRegistry {
  public:
   std::optional<std::string> ClassesRootDefault(const std::string&) override { return std::nullopt; }
-};
-
-// The engine core behind the wizard's engine interface, as the COM control puts it.
-class CoreEngine final : public EraseEngine {
- public:
-  void Advise(EngineEvents* events) override { events_ = events; }
-  std::int32_t WipeMethod() override { return core_.WipeMethod(); }
-  void SetWipeMethod(std::int32_t method) override { core_.SetWipeMethod(method); }
-  void SetWipeRounds(std::int32_t rounds) override { core_.SetWipeRounds(rounds); }
-  EraseResult WipeFile(const std::string& path) override { return core_.WipeFile(Wide(path)); }
-  EraseResult FastWipeFile(const std::string& path, std::uint8_t fill) override {
-    return core_.FastWipeFile(Wide(path), fill);
-  }
-  EraseResult GovermentWipeFile(const std::string& path, std::uint8_t f1, std::uint8_t f2, std::uint8_t f3) override {
-    return core_.GovermentWipeFile(Wide(path), f1, f2, f3);
-  }
-  void CancelWipe() override { core_.CancelWipe(); }
-
- private:
-  static std::u16string Wide(const std::string& path) { return {path.begin(), path.end()}; }  // ASCII names
-  std::unique_ptr<dornix::FileAccess> access_ = dornix::MakePlatformFileAccess();
-  EngineEvents* events_ = nullptr;
-  dornix::WipeCore core_{*access_, [this](std::int32_t round, std::int32_t pass, std::int32_t percent) {
-                           if (events_) events_->OnProgress(round, pass, percent);
-                         }};
 };
 
 struct Tree {

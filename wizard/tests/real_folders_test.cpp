@@ -11,11 +11,10 @@
 #include <regex>
 
 #include "command_line.h"
+#include "core_engine.h"
 #include "fakes.h"
-#include "platform_file_access.h"
 #include "posix_file_system.h"
 #include "temp_folder.h"
-#include "wipe_core.h"
 #include "wizard.h"
 
 namespace qelwipe {
@@ -28,37 +27,13 @@ using testing_support::TempFolder;
 using testing_support::WriteFile;
 using Strings = std::vector<std::string>;
 
-// The engine core behind the wizard's engine interface.
-class CoreEngine final : public EraseEngine {
+// The engine core, noting every file it is given.
+class RecordingEngine final : public CoreEngine {
  public:
-  void Advise(EngineEvents* events) override { events_ = events; }
-  std::int32_t WipeMethod() override { return core_.WipeMethod(); }
-  void SetWipeMethod(std::int32_t method) override { core_.SetWipeMethod(method); }
-  void SetWipeRounds(std::int32_t rounds) override { core_.SetWipeRounds(rounds); }
-  EraseResult WipeFile(const std::string& path) override {
-    paths.push_back(path);
-    return core_.WipeFile(Wide(path));
-  }
-  EraseResult FastWipeFile(const std::string& path, std::uint8_t fill) override {
-    paths.push_back(path);
-    return core_.FastWipeFile(Wide(path), fill);
-  }
-  EraseResult GovermentWipeFile(const std::string& path, std::uint8_t f1, std::uint8_t f2, std::uint8_t f3) override {
-    paths.push_back(path);
-    return core_.GovermentWipeFile(Wide(path), f1, f2, f3);
-  }
-  void CancelWipe() override { core_.CancelWipe(); }
-
   Strings paths;
 
  private:
-  // The temporary folders have ASCII names.
-  static std::u16string Wide(const std::string& path) { return {path.begin(), path.end()}; }
-  std::unique_ptr<dornix::FileAccess> access_ = dornix::MakePlatformFileAccess();
-  EngineEvents* events_ = nullptr;
-  dornix::WipeCore core_{*access_, [this](std::int32_t round, std::int32_t pass, std::int32_t percent) {
-                           if (events_) events_->OnProgress(round, pass, percent);
-                         }};
+  void Erasing(const std::string& path) override { paths.push_back(path); }
 };
 
 // Another descriptor of the file stays open, so the engine cannot have it to itself.
@@ -94,7 +69,7 @@ class RealFoldersTest : public ::testing::Test {
 
   TempFolder folder;
   std::unique_ptr<FileSystem> files = MakePosixFileSystem();
-  CoreEngine engine;
+  RecordingEngine engine;
   fakes::FakeRegistry registry;
   fakes::RecordingView view;
   fakes::RecordingSystem system;
