@@ -78,6 +78,11 @@ class FrmMainTest : public ::testing::Test {
   }
 
   static void ExpectButtons(const WizardProcess& wizard, bool back, const std::string& next, bool nextEnabled) {
+    // The page may show a moment before its buttons are set.
+    WaitFor([&] {
+      return wizard.Enabled(ids::btnBack) == back && wizard.Text(ids::btnNext) == next &&
+             wizard.Enabled(ids::btnNext) == nextEnabled;
+    });
     EXPECT_EQ(wizard.Enabled(ids::btnBack), back);
     EXPECT_EQ(wizard.Text(ids::btnNext), next);
     EXPECT_EQ(wizard.Enabled(ids::btnNext), nextEnabled);
