@@ -516,8 +516,7 @@ TEST_F(FrmMainTest, AddMenuPickersAddFilesLowerCasedAndFoldersAsTheyAre) {
   const std::string chosen = folder / "Chosen Folder";
   fs::create_directory(chosen);
   ASSERT_TRUE(wizard.ChooseFromMenu(ids::Browse, 'o'));
-  // The first folder browser of a prefix reads every drive first: under Wine that can take longer than other dialogs.
-  const Dialog browser = wizard.WaitForDialog("Browse for Folder", 30s);
+  const Dialog browser = wizard.WaitForDialog("Browse for Folder");
   ASSERT_TRUE(browser.window);
   ASSERT_TRUE(SelectInFolderBrowser(browser, wizard.Process(), chosen));
   browser.Press(IDOK);
