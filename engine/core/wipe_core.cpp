@@ -28,15 +28,56 @@ namespace {
 // A pass this long may hand its random chunks to a second thread: starting the
 // thread costs more than a shorter pass could gain.
 constexpr std::uint64_t kChunksForWorker = 32;
-// Chunks 1 to 3 are timed, filled here. Where filling took a sixteenth of a chunk's
-// time or more, the worker fills ahead from chunk 5; below that (a slow disk) a second
-// processor could gain little, and the pass stays on one. Chunks 6 to 8 are timed
-// too: unless they were faster (a busy second processor can make them much slower),
-// the rest of the pass goes back to one thread. The fastest chunk counts, not a sum:
-// one interruption does not sway it.
-constexpr std::uint64_t kTimedChunks = 3;
-constexpr std::uint64_t kFirstTimedAhead = kTimedChunks + 3, kLastTimedAhead = kFirstTimedAhead + 2;
-constexpr int kFillShareForWorker = 16;
+
+// Whether a random pass fills its next chunk on the second thread while the current
+// one is written. Chunk 0 finds caches cold and is not judged; from chunk 1 on, the
+// pass is judged afresh in every period of kTrialPeriod chunks, since what the other
+// processor is doing changes while a long pass runs (a busy one makes filling ahead
+// much slower than filling here):
+//  - the first kTimedChunks of a period are filled here and timed;
+//  - where filling took a sixteenth of a chunk's time or more, the next kTimedChunks
+//    after one of change-over are filled ahead and timed; below that (a slow disk) a
+//    second processor could gain little;
+//  - the rest of the period goes the faster way. The fastest chunk of each way counts,
+//    not a sum: one interruption does not sway it.
+class HandOffJudge {
+ public:
+  using Clock = std::chrono::steady_clock;
+  HandOffJudge(WipeCore::FillAhead mode, bool mayHandOff) : mode_(mode), mayHandOff_(mayHandOff) {}
+
+  // Whether the chunk after the one at `index` is filled ahead, asked once the chunk
+  // at `index` is filled. The last chunk of a period is not: the next period begins
+  // with chunks filled here.
+  bool HandsOffAfter(std::uint64_t index) {
+    if (!mayHandOff_ || index == 0) return false;
+    const std::uint64_t at = (index - 1) % kTrialPeriod;
+    if (at < kTimedChunks || at == kTrialPeriod - 1) return false;
+    if (mode_ == WipeCore::FillAhead::Always) return true;
+    if (at < kFirstAfterTrial) return fastestFill_ * kFillShareForWorker >= fastestAlone_;
+    return fastestAhead_ < fastestAlone_;
+  }
+
+  // The time the chunk at `index` took, from before its fill to after its write, and of
+  // that its fill when it was filled here.
+  void Took(std::uint64_t index, Clock::duration chunk, Clock::duration fill) {
+    if (index == 0) return;
+    const std::uint64_t at = (index - 1) % kTrialPeriod;
+    if (at == 0) fastestAlone_ = fastestFill_ = fastestAhead_ = Clock::duration::max();
+    if (at < kTimedChunks) {
+      fastestAlone_ = std::min(fastestAlone_, chunk);
+      fastestFill_ = std::min(fastestFill_, fill);
+    } else if (at > kTimedChunks && at < kFirstAfterTrial) {
+      fastestAhead_ = std::min(fastestAhead_, chunk);
+    }
+  }
+
+ private:
+  static constexpr std::uint64_t kTrialPeriod = 128, kTimedChunks = 3, kFirstAfterTrial = 2 * kTimedChunks + 1;
+  static constexpr int kFillShareForWorker = 16;
+  const WipeCore::FillAhead mode_;
+  const bool mayHandOff_;
+  Clock::duration fastestAlone_ = Clock::duration::max(), fastestFill_ = fastestAlone_, fastestAhead_ = fastestAlone_;
+};
 
 bool IsRandom(FillKind kind) { return kind == FillKind::RandomPairs || kind == FillKind::RandomLetters; }
 
@@ -81,28 +122,24 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   } finish{*this, filledAhead};
   const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
   PassBuffer* current = &buffer;
-  using Clock = std::chrono::steady_clock;
-  Clock::duration fastestChunk = Clock::duration::max(), fastestFill = fastestChunk, fastestAhead = fastestChunk;
+  using Clock = HandOffJudge::Clock;
+  HandOffJudge judge(fillAhead_, mayHandOff);
   FillWorker* worker = nullptr;  // once the pass hands off
   Report(0);
   for (std::uint64_t remaining = length, index = 0; remaining != 0; ++index) {
     Report(PercentAt(file.Position()));
     if (cancel_) break;  // a report may have cancelled
     const auto began = Clock::now();
+    auto filled = began;
     const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(remaining, kPassBufferSize));
     PassBuffer* next = current;
     if (IsRandom(kind)) {
       const std::uint32_t start = generator::State();
       if (!filledAhead || !worker->Collect()) FillRandom(current->span().first(chunk), kind);
-      if (index >= 1 && index <= kTimedChunks) fastestFill = std::min(fastestFill, Clock::now() - began);
       filledAhead = false;
+      filled = Clock::now();
       generator::State() = perChunk(start);
-      if (index == kTimedChunks + 1 && mayHandOff &&
-          (fillAhead_ == FillAhead::Always || fastestFill * kFillShareForWorker >= fastestChunk))
-        worker = Worker();
-      if (index == kLastTimedAhead + 1 && fillAhead_ == FillAhead::WhenItPays && fastestAhead >= fastestChunk)
-        worker = nullptr;
-      if (worker && remaining > chunk) {
+      if (remaining > chunk && judge.HandsOffAfter(index) && (worker || (worker = Worker()))) {
         next = current == &buffer ? &worker->Buffer() : &buffer;
         const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
         worker->Fill(next->span().first(nextChunk), kind, generator::State());
@@ -113,8 +150,7 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
       writeError_ = error;
       return;
     }
-    if (index >= 1 && index <= kTimedChunks) fastestChunk = std::min(fastestChunk, Clock::now() - began);
-    if (index >= kFirstTimedAhead && index <= kLastTimedAhead) fastestAhead = std::min(fastestAhead, Clock::now() - began);
+    judge.Took(index, Clock::now() - began, filled - began);
     remaining -= chunk;
     current = next;
   }

@@ -253,6 +253,21 @@ TEST_F(WipeCoreTest, LongRandomPassesWriteAndLeaveTheGeneratorAsOneThreadFilling
   EXPECT_EQ(after, generator::State());
 }
 
+TEST_F(WipeCoreTest, APassThatStopsAndResumesFillingAheadWritesAsOneThreadFillingAloneWould) {
+  // Past one period of judging: a few chunks are filled here again, then ahead again.
+  constexpr std::size_t kLength = 140 * kPassBufferSize + 5;
+  core.SetWipeMethod(1);
+  core.SetFillAhead(WipeCore::FillAhead::Always);
+  files.AddFile(kPath, kLength);
+  ASSERT_EQ(core.WipeFile(kPath16), 0);
+  const std::uint32_t after = generator::State();
+  const auto contents = PassContents();
+  ASSERT_EQ(contents.size(), 1u);
+  generator::Seed(now);
+  EXPECT_TRUE(contents[0] == FilledAlone(FillKind::RandomPairs, kLength));
+  EXPECT_EQ(after, generator::State());
+}
+
 TEST_F(WipeCoreTest, CancelInALongRandomPassStopsAtTheNextChunkWithTheGeneratorPastTheWrittenChunksOnly) {
   WipeCore cancelling(files, [&](std::int32_t, std::int32_t pass, std::int32_t percent) {
     if (pass == 3 && percent >= 15) cancelling.CancelWipe();
