@@ -85,10 +85,11 @@ void EraseRun::EraseOneFile(const std::string& path) {
     return;
   }
   files_.ClearAttributes(path);
-  Overwrite(path, files_.FileLength(path).value_or(0));
+  CountIfLeft(Overwrite(path, files_.FileLength(path).value_or(0)), path);
 }
 
-void EraseRun::EraseListedFile(const std::string& path, const FolderEntry& entry) {
+void EraseRun::EraseListedFile(const std::string& path, const FolderEntry& entry,
+                               std::vector<std::string>& reportedErased) {
   // A link is looked at afresh: a file put in its place since would be deleted unerased.
   if (IsLink(entry.attributes) || !entry.attributes) {
     EraseOneFile(path);
@@ -100,15 +101,23 @@ void EraseRun::EraseListedFile(const std::string& path, const FolderEntry& entry
   progress_.ShowCurrent(path);
   const FileAttributes& attributes = *entry.attributes;
   if (attributes.readOnly || attributes.hidden || attributes.system || attributes.archive) files_.ClearAttributes(path);
-  Overwrite(path, entry.length ? *entry.length : files_.FileLength(path).value_or(0));
+  const EraseResult result = Overwrite(path, entry.length ? *entry.length : files_.FileLength(path).value_or(0));
+  if (result == kErased)
+    reportedErased.push_back(path);
+  else
+    CountIfLeft(result, path);
 }
 
-void EraseRun::Overwrite(const std::string& path, std::uint64_t length) {
+EraseResult EraseRun::Overwrite(const std::string& path, std::uint64_t length) {
   const EraseResult result = CallEngine(path);
   if (result == kSharingViolation) nrFiles_.push_back(path);
   counters_.FilesDone += 1;
   counters_.BytesDone += length;
   Pump();
+  return result;
+}
+
+void EraseRun::CountIfLeft(EraseResult result, const std::string& path) {
   if (result == kSharingViolation) return;
   // Never deleted by name here: a refused file would go with its contents readable on the
   // disk, and on a case-sensitive folder the name may by now find another file. After 0 the
@@ -129,9 +138,31 @@ void EraseRun::EraseFolder(const std::string& path) {
     return;
   }
   const std::uint64_t leftBefore = LeftSoFar();
+  // Files the engine reports erased are looked for only if the folder stays: once the
+  // folder itself is removed, none of them can be left in it.
+  std::vector<std::string> reportedErased;
+  const bool emptied = EraseEntries(path, reportedErased);
+  hold.reset();
+  bool removed = false;
+  if (emptied) {
+    files_.ClearAttributes(path);
+    // Removing a link put in the folder's place would prove nothing of the folder.
+    const auto attributes = files_.Attributes(path);
+    removed = attributes && attributes->directory && !attributes->link && files_.RemoveFolder(path);
+  }
+  if (!removed)
+    for (const auto& file : reportedErased) CountIfLeft(kErased, file);
+  if (removed || !emptied || LeftSoFar() != leftBefore) return;
+  // Kept for no reason already counted: entries it still has could not be reached, or
+  // another program uses it. Only an emptied drive root leaves nothing behind.
+  if (IsDriveRoot(path, files_.Separator()) && files_.Attributes(path) && files_.ListFolder(path).empty()) return;
+  counters_.NotErased += 1;
+}
+
+bool EraseRun::EraseEntries(const std::string& path, std::vector<std::string>& reportedErased) {
   std::vector<std::string> subFolders;
   for (const auto& entry : files_.ListFolder(path)) {
-    if (cancelRequested_) return;
+    if (cancelRequested_) return false;
     if (LeavesItsFolder(entry.name, files_.Separator())) {
       // It stays, and so does its folder.
       counters_.NotErased += 1;
@@ -141,22 +172,16 @@ void EraseRun::EraseFolder(const std::string& path) {
     if (IsFolder(entry.attributes))
       subFolders.push_back(full);
     else
-      EraseListedFile(full, entry);
+      EraseListedFile(full, entry, reportedErased);
   }
   Pump();
   for (const auto& subFolder : subFolders) {
-    if (cancelRequested_) return;
+    if (cancelRequested_) return false;
     EraseFolder(subFolder);
     counters_.FoldersDone += 1;
   }
   Pump();
-  hold.reset();
-  files_.ClearAttributes(path);
-  if (files_.RemoveFolder(path) || LeftSoFar() != leftBefore) return;
-  // Kept for no reason already counted: entries it still has could not be reached, or
-  // another program uses it. Only an emptied drive root leaves nothing behind.
-  if (IsDriveRoot(path, files_.Separator()) && files_.Attributes(path) && files_.ListFolder(path).empty()) return;
-  counters_.NotErased += 1;
+  return true;
 }
 
 }  // namespace qelwipe

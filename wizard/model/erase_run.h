@@ -44,9 +44,14 @@ class EraseRun {
 
  private:
   // A file of a folder's listing, taken with what the listing told of it.
-  void EraseListedFile(const std::string& path, const FolderEntry& entry);
-  // Hands the file to the engine and counts the outcome.
-  void Overwrite(const std::string& path, std::uint64_t length);
+  // Files the engine reports erased are added to `reportedErased`, to be looked for later.
+  void EraseListedFile(const std::string& path, const FolderEntry& entry, std::vector<std::string>& reportedErased);
+  // A folder's files, then its folders; false once cancelling was asked for.
+  bool EraseEntries(const std::string& path, std::vector<std::string>& reportedErased);
+  // Hands the file to the engine and counts it done.
+  EraseResult Overwrite(const std::string& path, std::uint64_t length);
+  // Counts the file as left if it is still there when it should not be.
+  void CountIfLeft(EraseResult result, const std::string& path);
   EraseResult CallEngine(const std::string& path);
   bool VanishedBeforeItsTurn(EraseResult result, const std::string& path);
   // What has stayed behind so far: a folder above it stays too.

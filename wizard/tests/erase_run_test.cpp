@@ -212,6 +212,12 @@ TEST_F(EraseRunTest, AFolderThatCouldNotBeEmptiedCountsAsLeftOnDiskOnce) {
   EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
 }
 
+TEST_F(EraseRunTest, FilesEmptiedButKeptInFoldersCountOnceEachAndTheirFoldersNotAgain) {
+  engine.keptAfterErase = {"C:\\D\\a.txt", "C:\\D\\S\\c.txt"};
+  RunOn({"C:\\D"});
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 2u);
+}
+
 TEST_F(EraseRunTest, ALinkOrFolderThatCouldNotBeRemovedCountsAsLeftOnDiskUnlessADriveRoot) {
   files.AddLink("C:\\D\\file-link.txt", "C:\\D\\a.txt", false);
   files.Lock("C:\\D\\file-link.txt");
