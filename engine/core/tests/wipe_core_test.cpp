@@ -239,33 +239,34 @@ std::vector<std::uint8_t> FilledAlone(FillKind kind, std::size_t length) {
   return bytes;
 }
 
-TEST_F(WipeCoreTest, LongRandomPassesWriteAndLeaveTheGeneratorAsOneThreadFillingAloneWould) {
-  core.SetWipeMethod(5);  // letters and pairs, one after the other
-  core.SetFillAhead(WipeCore::FillAhead::Always);
-  files.AddFile(kPath, kLongFile);
-  ASSERT_EQ(core.WipeFile(kPath16), 0);
-  const std::uint32_t after = generator::State();
-  const auto contents = PassContents();
-  ASSERT_EQ(contents.size(), 7u);
-  generator::Seed(now);
-  for (std::size_t pass = 0; pass < contents.size(); ++pass)
-    EXPECT_EQ(contents[pass], FilledAlone(passes::kDod[pass].kind, kLongFile)) << "pass " << pass + 1;
-  EXPECT_EQ(after, generator::State());
+class FillAheadTest : public WipeCoreTest {
+ protected:
+  // Erases a file of `length` bytes with a method of random passes only, every chunk it
+  // can filled ahead, and compares each pass and the generator's state after the erase
+  // with one thread filling alone.
+  void ExpectWrittenAsFilledAlone(std::int32_t method, std::size_t length) {
+    core.SetWipeMethod(method);
+    core.SetFillAhead(WipeCore::FillAhead::Always);
+    files.AddFile(kPath, length);
+    ASSERT_EQ(core.WipeFile(kPath16), 0);
+    const std::uint32_t after = generator::State();
+    const auto contents = PassContents();
+    const auto& passes = MethodFor(method).passes;
+    ASSERT_EQ(contents.size(), passes.size());
+    generator::Seed(now);
+    for (std::size_t pass = 0; pass < contents.size(); ++pass)
+      EXPECT_TRUE(contents[pass] == FilledAlone(passes[pass].kind, length)) << "pass " << pass + 1;
+    EXPECT_EQ(after, generator::State());
+  }
+};
+
+TEST_F(FillAheadTest, LongRandomPassesWriteAndLeaveTheGeneratorAsOneThreadFillingAloneWould) {
+  ExpectWrittenAsFilledAlone(5, kLongFile);  // letters and pairs, one after the other
 }
 
-TEST_F(WipeCoreTest, APassThatStopsAndResumesFillingAheadWritesAsOneThreadFillingAloneWould) {
+TEST_F(FillAheadTest, APassThatStopsAndResumesFillingAheadWritesAsOneThreadFillingAloneWould) {
   // Past one period of judging: a few chunks are filled here again, then ahead again.
-  constexpr std::size_t kLength = 140 * kPassBufferSize + 5;
-  core.SetWipeMethod(1);
-  core.SetFillAhead(WipeCore::FillAhead::Always);
-  files.AddFile(kPath, kLength);
-  ASSERT_EQ(core.WipeFile(kPath16), 0);
-  const std::uint32_t after = generator::State();
-  const auto contents = PassContents();
-  ASSERT_EQ(contents.size(), 1u);
-  generator::Seed(now);
-  EXPECT_TRUE(contents[0] == FilledAlone(FillKind::RandomPairs, kLength));
-  EXPECT_EQ(after, generator::State());
+  ExpectWrittenAsFilledAlone(1, 140 * kPassBufferSize + 5);
 }
 
 TEST_F(WipeCoreTest, CancelInALongRandomPassStopsAtTheNextChunkWithTheGeneratorPastTheWrittenChunksOnly) {
