@@ -378,22 +378,21 @@ void WizardProcess::ClickHeader(int column) const {
 bool WizardProcess::ChooseFromMenu(int buttonId, int key) const {
   // A menu opened while a closing dialog still hands the activation back is closed at once.
   WaitFor([&] { return GetForegroundWindow() == form_; }, 5s);
-  Click(buttonId);
-  return AnswerPopupMenu(key);
-}
-
-bool WizardProcess::AnswerPopupMenu(int key) const {
-  const HWND popup = WaitForWindow(process_.dwProcessId, L"#32768", nullptr, 10s);
-  if (!popup) return false;
-  // Menus belong to their process: the entries cannot be read from here, only chosen.
-  // The menu may show a moment before it takes keys: press until it closes.
-  return WaitFor([&] {
-    if (key == VK_ESCAPE)
-      PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 1);
-    else
-      PostMessageW(popup, WM_CHAR, static_cast<WPARAM>(key), 1);
-    return WaitFor([&] { return !IsWindowVisible(popup); }, 500ms);
-  });
+  // The key is typed ahead, queued behind the click: the menu takes it before it first waits for
+  // input. Under Wine that first wait can bring the display's late report that the window lost the
+  // focus to a dialog closed a moment ago; the window, active again, then cancels the menu, and a
+  // key pressed only once the menu shows is lost.
+  const HWND button = Control(buttonId);
+  if (!PostMessageW(button, BM_CLICK, 0, 0)) return false;
+  if (key == VK_ESCAPE)
+    PostMessageW(button, WM_KEYDOWN, VK_ESCAPE, 1);
+  else
+    PostMessageW(button, WM_CHAR, static_cast<WPARAM>(key), 1);
+  // Menus belong to their process: the entries cannot be read from here, only chosen. A key that
+  // matches an entry closes the menu at once, mostly before it can be seen; one that matches none
+  // leaves it open.
+  const HWND menu = WaitForWindow(process_.dwProcessId, L"#32768", nullptr, 500ms);
+  return !menu || WaitFor([&] { return !IsWindowVisible(menu); });
 }
 
 Dialog WizardProcess::WaitForDialog(const std::string& title, std::chrono::milliseconds timeout) const {

@@ -95,8 +95,8 @@ class WizardProcess {
   // A click on the list's column header.
   void ClickHeader(int column) const;
 
-  // Clicks the button that pops up a menu and answers the menu with an entry's
-  // mnemonic character or VK_ESCAPE; false when none showed or it stayed.
+  // Clicks the button that pops up a menu and types an entry's mnemonic character
+  // or VK_ESCAPE ahead for the menu; false when a menu stays open.
   bool ChooseFromMenu(int buttonId, int key) const;
   // A dialog window of the program with this title, once it shows.
   Dialog WaitForDialog(const std::string& title, std::chrono::milliseconds timeout = 10s) const;
@@ -108,8 +108,6 @@ class WizardProcess {
   bool Screenshot(const std::string& path, HWND window = nullptr) const;
 
  private:
-  bool AnswerPopupMenu(int key) const;
-
   PROCESS_INFORMATION process_{};
   HWND form_ = nullptr;
 };
