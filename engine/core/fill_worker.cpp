@@ -73,11 +73,21 @@ void FillWorker::Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32
   Wake();
 }
 
-bool FillWorker::Collect() {
+bool FillWorker::Collect(std::chrono::steady_clock::duration patience) {
   Job asked = Job::Asked;
   if (job_.compare_exchange_strong(asked, Job::None)) return false;
-  WaitUntil([this] { return job_ == Job::None; });
+  const auto until = std::chrono::steady_clock::now() + patience;
+  while (job_ != Job::None) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    Relax();
+  }
   return true;
+}
+
+void FillWorker::Settle() {
+  Job asked = Job::Asked;
+  if (job_.compare_exchange_strong(asked, Job::None)) return;
+  WaitUntil([this] { return job_ == Job::None; });
 }
 
 void FillWorker::Serve() {

@@ -3,6 +3,7 @@
 // caller writes the first: a random pass then costs the larger of generating and
 // writing, not their sum. The thread ends when the worker is destroyed.
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -28,10 +29,16 @@ class FillWorker {
   // Asks for `target` to be filled with a random kind as the calling thread would fill
   // it with its generator at `state`; the caller's generator is not touched.
   void Fill(std::span<std::uint8_t> target, FillKind kind, std::uint32_t state);
-  // True once the fill asked for is complete. False when the thread had not yet begun
-  // it (a busy machine had not given it a processor): it is withdrawn and the caller
-  // fills the bytes itself rather than wait.
-  bool Collect();
+  // True once the fill asked for is complete. False when it is not, and the caller
+  // fills the bytes itself rather than wait: either the thread had not begun it (a busy
+  // machine had not given it a processor) and it is withdrawn, or it did not end within
+  // `patience` (the thread was interrupted midway) and the thread ends it later; its
+  // target is then not to be touched before Idle().
+  bool Collect(std::chrono::steady_clock::duration patience);
+  // No fill is asked for or going on: every target is free and a fill may be asked for.
+  bool Idle() const { return job_ == Job::None; }
+  // Withdraws a fill not yet begun, or waits for the one going on to end.
+  void Settle();
 
  private:
   FillWorker() = default;

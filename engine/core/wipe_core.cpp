@@ -40,6 +40,8 @@ constexpr std::uint64_t kChunksForWorker = 32;
 //    second processor could gain little;
 //  - the rest of the period goes the faster way. The fastest chunk of each way counts,
 //    not a sum: one interruption does not sway it.
+// A fill handed off is waited for no longer than filling it here takes: a thread
+// interrupted midway can leave it unfinished for a whole time slice.
 class HandOffJudge {
  public:
   using Clock = std::chrono::steady_clock;
@@ -55,6 +57,13 @@ class HandOffJudge {
     if (mode_ == WipeCore::FillAhead::Always) return true;
     if (at < kFirstAfterTrial) return fastestFill_ * kFillShareForWorker >= fastestAlone_;
     return fastestAhead_ < fastestAlone_;
+  }
+
+  // How long a chunk filled ahead is waited for before it is filled here instead: as
+  // long as filling it here took; not at all where every chunk is handed off, so that
+  // every way a fill can end is taken.
+  Clock::duration Patience() const {
+    return mode_ == WipeCore::FillAhead::Always ? Clock::duration::zero() : fastestFill_;
   }
 
   // The time the chunk at `index` took, from before its fill to after its write, and of
@@ -114,14 +123,15 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   // ends its own worker.
   struct Finish {
     WipeCore& core;
-    const bool& pending;
     ~Finish() {
-      if (pending) core.worker_->Collect();
+      if (core.worker_) core.worker_->Settle();
       if (!core.busy_) core.StopWorker();
     }
-  } finish{*this, filledAhead};
+  } finish{*this};
   const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(kind));
   PassBuffer* current = &buffer;
+  // The chunks go in turn in the pass's buffer and in the worker's.
+  auto other = [&](const PassBuffer* used) { return used == &buffer ? &worker_->Buffer() : &buffer; };
   using Clock = HandOffJudge::Clock;
   HandOffJudge judge(fillAhead_, mayHandOff);
   FillWorker* worker = nullptr;  // once the pass hands off
@@ -135,12 +145,17 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
     PassBuffer* next = current;
     if (IsRandom(kind)) {
       const std::uint32_t start = generator::State();
-      if (!filledAhead || !worker->Collect()) FillRandom(current->span().first(chunk), kind);
+      if (!filledAhead || !worker->Collect(judge.Patience())) {
+        // Where the worker still fills the chunk's buffer, the chunk goes in the one the
+        // last chunk was written from.
+        if (filledAhead && !worker->Idle()) next = current = other(current);
+        FillRandom(current->span().first(chunk), kind);
+      }
       filledAhead = false;
       filled = Clock::now();
       generator::State() = perChunk(start);
-      if (remaining > chunk && judge.HandsOffAfter(index) && (worker || (worker = Worker()))) {
-        next = current == &buffer ? &worker->Buffer() : &buffer;
+      if (remaining > chunk && judge.HandsOffAfter(index) && (worker || (worker = Worker())) && worker->Idle()) {
+        next = other(current);
         const auto nextChunk = static_cast<std::size_t>(std::min<std::uint64_t>(remaining - chunk, kPassBufferSize));
         worker->Fill(next->span().first(nextChunk), kind, generator::State());
         filledAhead = true;
@@ -153,10 +168,6 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
     judge.Took(index, Clock::now() - began, filled - began);
     remaining -= chunk;
     current = next;
-  }
-  if (filledAhead) {
-    worker->Collect();  // cancelled with the next chunk asked for: it is not written
-    filledAhead = false;
   }
   Report(100);
   file.Flush();

@@ -45,9 +45,10 @@ class WipeCore {
   std::int32_t CurrentRound() const { return currentRound_; }
   std::int32_t CurrentPass() const { return currentPass_; }
 
-  // Long random passes fill ahead on a second thread when their first chunks show
-  // that it pays. Always skips that judgement (for tests, whose writes cost nothing),
-  // Never keeps every fill on the calling thread (to measure what the other buys).
+  // Long random passes fill ahead on a second thread while timing shows that it pays.
+  // Always skips that judgement and never waits for the thread, so that a fill can end
+  // every way it can (for tests, whose writes cost nothing); Never keeps every fill on
+  // the calling thread (to measure what the other buys).
   enum class FillAhead : std::uint8_t { WhenItPays, Always, Never };
   void SetFillAhead(FillAhead mode) { fillAhead_ = mode; }
 
