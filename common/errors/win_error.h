@@ -18,6 +18,11 @@ inline constexpr Code kWriteFault = 29;
 inline constexpr Code kGenFailure = 31;
 // Another program holds the file open: the wizard hands it on to the next start.
 inline constexpr Code kSharingViolation = 32;
+// The file keeps its data where an overwrite cannot reach it (stored compressed, encrypted,
+// sparse, copy-on-write or elsewhere): it is left untouched under its name.
+inline constexpr Code kNotSupported = 50;
+// Every temporary name an erased file could leave under was taken.
+inline constexpr Code kFileExists = 80;
 inline constexpr Code kDiskFull = 112;
 inline constexpr Code kBusy = 170;
 inline constexpr Code kInvalidName = 123;

@@ -114,10 +114,41 @@ void WipeCore::StopWorker() {
   workerFailed_ = false;
 }
 
+std::uint64_t WipeCore::Longest(Streams streams) {
+  std::uint64_t longest = 0;
+  for (const auto& stream : streams) longest = std::max(longest, stream.length);
+  return longest;
+}
+
 void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind) {
+  const Stream stream{&file, length};
+  sizeForPercent_ = length;
+  WritePass(Streams(&stream, 1), buffer, kind);
+}
+
+void WipeCore::WritePass(Streams streams, PassBuffer& buffer, FillKind kind) {
   if (Stopped()) return;
+  Report(0);
+  std::uint64_t before = 0;
+  for (const Stream& stream : streams) {
+    WriteStream(stream, buffer, kind, before);
+    if (writeError_) return;
+    if (cancel_) break;  // a report may have cancelled
+    before += stream.length;
+  }
+  Report(100);
+  for (const Stream& stream : streams)
+    if (const ErrorCode error = stream.file->Flush()) {
+      writeError_ = error;
+      return;
+    }
+}
+
+void WipeCore::WriteStream(const Stream& stream, PassBuffer& buffer, FillKind kind, std::uint64_t before) {
+  OpenFile& file = *stream.file;
+  file.Rewind();
   const bool mayHandOff =
-      IsRandom(kind) && length >= kChunksForWorker * kPassBufferSize && fillAhead_ != FillAhead::Never;
+      IsRandom(kind) && stream.length >= kChunksForWorker * kPassBufferSize && fillAhead_ != FillAhead::Never;
   bool filledAhead = false;  // the current chunk was handed to the worker
   // No fill may go on into a buffer after the pass; called outside an erase, the pass
   // ends its own worker.
@@ -135,9 +166,8 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
   using Clock = HandOffJudge::Clock;
   HandOffJudge judge(fillAhead_, mayHandOff);
   FillWorker* worker = nullptr;  // once the pass hands off
-  Report(0);
-  for (std::uint64_t remaining = length, index = 0; remaining != 0; ++index) {
-    Report(PercentAt(file.Position()));
+  for (std::uint64_t remaining = stream.length, index = 0; remaining != 0; ++index) {
+    Report(PercentAt(before + file.Position()));
     if (cancel_) break;  // a report may have cancelled
     const auto began = Clock::now();
     auto filled = began;
@@ -169,33 +199,40 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
     remaining -= chunk;
     current = next;
   }
-  Report(100);
-  file.Flush();
 }
 
-void WipeCore::RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
+void WipeCore::RunMethodRound(Streams streams, PassBuffer& buffer) {
   const MethodSpec& method = MethodFor(method_);
   for (std::size_t i = 0; i < method.passes.size() && !Stopped(); ++i) {
     const PassSpec& pass = method.passes[i];
     currentPass_ = static_cast<std::int32_t>(i + 1);
     if (method.seedBeforePass == currentPass_) generator::Seed(clock_());
-    file.Rewind();
     // Only the bytes a pass writes are filled: a small file need not touch the whole buffer.
-    if (!pass.random()) TilePattern(buffer.UsedBy(length), pass.bytes());
-    WritePass(file, buffer, length, pass.kind);
+    if (!pass.random()) TilePattern(buffer.UsedBy(Longest(streams)), pass.bytes());
+    WritePass(streams, buffer, pass.kind);
   }
 }
 
-void WipeCore::WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,
+void WipeCore::WriteFixedPass(Streams streams, PassBuffer& buffer, std::int32_t pass,
                               std::span<const std::uint8_t> pattern) {
   currentPass_ = pass;
-  file.Rewind();
-  if (!pattern.empty()) TilePattern(buffer.UsedBy(length), pattern);
-  WritePass(file, buffer, length, FillKind::FixedByte);
+  if (!pattern.empty()) TilePattern(buffer.UsedBy(Longest(streams)), pattern);
+  WritePass(streams, buffer, FillKind::FixedByte);
+}
+
+ErrorCode WipeCore::OpenNamedStreams(OpenFile& file, std::vector<std::unique_ptr<OpenFile>>& streams) {
+  std::vector<std::u16string> names;
+  if (const ErrorCode error = file.NamedStreams(names)) return error;
+  for (const auto& name : names) {
+    std::unique_ptr<OpenFile> stream;
+    if (const ErrorCode error = file.OpenStream(name, stream)) return error;
+    streams.push_back(std::move(stream));
+  }
+  return 0;
 }
 
 ErrorCode WipeCore::Destroy(std::u16string_view fileName,
-                            const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
+                            const std::function<void(PassBuffer&, std::uint64_t longest)>& prepare,
                             const RoundWriter& writeRound) {
   if (cancel_) return win_error::kCancelled;
   if (rounds_ < 1) return win_error::kInvalidArgument;
@@ -212,56 +249,64 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
 
   std::unique_ptr<OpenFile> file;
   if (const ErrorCode error = files_.OpenExclusive(fileName, file)) return error;
-
-  const std::uint64_t length = file->Length();
-  sizeForPercent_ = length;
+  // Deleting the file frees its named streams' clusters as they are: each is overwritten
+  // as the file is, and one that cannot be leaves the whole file as it is.
+  std::vector<std::unique_ptr<OpenFile>> named;
+  const auto leave = [&](ErrorCode error) {
+    for (auto& stream : named) stream->Close();
+    file->Close();
+    return error;
+  };
+  if (const ErrorCode error = OpenNamedStreams(*file, named)) return leave(error);
+  std::vector<Stream> streams{{file.get(), file->Length()}};
+  for (auto& stream : named) streams.push_back({stream.get(), stream->Length()});
+  sizeForPercent_ = 0;
+  for (const Stream& stream : streams) sizeForPercent_ += stream.length;
   file->SetFixedTimes();
 
   if (!buffer_ || !buffer_->valid()) buffer_.reset(new (std::nothrow) PassBuffer);
-  if (!buffer_ || !buffer_->valid()) {
-    // Deleting the file now would leave its contents on the disk: leave it whole.
-    file->Close();
-    return win_error::kNotEnoughMemory;
-  }
+  // Deleting the file now would leave its contents on the disk: leave it whole.
+  if (!buffer_ || !buffer_->valid()) return leave(win_error::kNotEnoughMemory);
   PassBuffer& buffer = *buffer_;
-  prepare(buffer, length);
+  prepare(buffer, Longest(streams));
 
   writeError_ = 0;
   const std::int32_t rounds = rounds_;
   for (std::int64_t round = 1; round <= rounds && !Stopped(); ++round) {
     currentRound_ = static_cast<std::int32_t>(round);
-    writeRound(*file, buffer, length);
+    writeRound(streams, buffer);
   }
-  if (writeError_ || cancel_) {
-    // Bytes not overwritten would stay readable on the disk once the file is deleted.
-    file->Close();
-    return writeError_ ? writeError_ : win_error::kCancelled;
-  }
+  // Bytes not overwritten would stay readable on the disk once the file is deleted.
+  if (writeError_ || cancel_) return leave(writeError_ ? writeError_ : win_error::kCancelled);
 
-  file->Flush();
-  file->Rewind();
-  file->TruncateHere();
+  // The streams are emptied and let go first: the file goes once, after all of them.
+  const auto empty = [](OpenFile& stream) {
+    if (const ErrorCode error = stream.Flush()) return error;
+    stream.Rewind();
+    return stream.TruncateHere();
+  };
+  while (!named.empty()) {
+    if (const ErrorCode error = empty(*named.back())) return leave(error);
+    named.back()->Close();
+    named.pop_back();
+  }
+  if (const ErrorCode error = empty(*file)) return leave(error);
   // The emptied file leaves under a temporary name, so its own name is never seen deleted.
-  file->RenameAwayAndDelete("bla");
-  file->Close();
-  return 0;
+  return leave(file->RenameAwayAndDelete("bla"));
 }
 
 ErrorCode WipeCore::WipeFile(std::u16string_view fileName) {
   return Destroy(
       fileName, [](PassBuffer&, std::uint64_t) {},
-      [this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
-        file.Rewind();
-        RunMethodRound(file, buffer, length);
-      });
+      [this](Streams streams, PassBuffer& buffer) { RunMethodRound(streams, buffer); });
 }
 
 ErrorCode WipeCore::FastWipeFile(std::u16string_view fileName, std::uint8_t s) {
   const std::array<std::uint8_t, 1> fill{s};
   return Destroy(
-      fileName, [&](PassBuffer& buffer, std::uint64_t length) { TilePattern(buffer.UsedBy(length), fill); },
-      [this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
-        WriteFixedPass(file, buffer, length, 1, {});  // filled once for all rounds
+      fileName, [&](PassBuffer& buffer, std::uint64_t longest) { TilePattern(buffer.UsedBy(longest), fill); },
+      [this](Streams streams, PassBuffer& buffer) {
+        WriteFixedPass(streams, buffer, 1, {});  // filled once for all rounds
       });
 }
 
@@ -269,9 +314,9 @@ ErrorCode WipeCore::GovermentWipeFile(std::u16string_view fileName, std::uint8_t
   const std::array<std::uint8_t, 3> fills{s1, s2, s3};
   return Destroy(
       fileName, [](PassBuffer&, std::uint64_t) {},
-      [&, this](OpenFile& file, PassBuffer& buffer, std::uint64_t length) {
+      [&, this](Streams streams, PassBuffer& buffer) {
         for (std::int32_t pass = 1; pass <= 3 && !Stopped(); ++pass)
-          WriteFixedPass(file, buffer, length, pass, std::span(fills).subspan(pass - 1, 1));
+          WriteFixedPass(streams, buffer, pass, std::span(fills).subspan(pass - 1, 1));
       });
 }
 

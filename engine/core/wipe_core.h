@@ -1,11 +1,14 @@
 #pragma once
 // WipeCore destroys one file per call: it opens the file exclusively (its attributes
-// cleared), re-dates it, overwrites it pass after pass and round after round,
-// empties it, renames it to a temporary name in its folder and deletes it.
+// cleared) with each of its named data streams, re-dates it, overwrites every stream
+// pass after pass and round after round, empties them, renames the file to a temporary
+// name in its folder and deletes it.
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "file_access.h"
 #include "fill_worker.h"
@@ -36,8 +39,8 @@ class WipeCore {
 
   // Each returns 0 when the file was opened and destroyed, win_error::kInvalidArgument
   // when the cycle count is below 1, win_error::kCancelled when cancelled, else the
-  // platform's code for why it could not be opened or overwritten; a file that was not
-  // wholly overwritten is left in place.
+  // platform's code for why it or one of its streams could not be opened, overwritten,
+  // flushed, emptied or deleted; a file not destroyed is left under its name.
   ErrorCode WipeFile(std::u16string_view fileName);
   ErrorCode FastWipeFile(std::u16string_view fileName, std::uint8_t s);
   ErrorCode GovermentWipeFile(std::u16string_view fileName, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3);
@@ -52,18 +55,28 @@ class WipeCore {
   enum class FillAhead : std::uint8_t { WhenItPays, Always, Never };
   void SetFillAhead(FillAhead mode) { fillAhead_ = mode; }
 
-  // One pass over `length` bytes from the current position (already at 0). A long
-  // random pass fills its next chunk on a second thread while writing the current
-  // one; the bytes and the generator's state after it are as if filled here.
+  // One pass over the first `length` bytes of the file. A long random pass fills its
+  // next chunk on a second thread while writing the current one; the bytes and the
+  // generator's state after it are as if filled here.
   void WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, FillKind kind);
 
  private:
-  using RoundWriter = std::function<void(OpenFile&, PassBuffer&, std::uint64_t length)>;
-  ErrorCode Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t length)>& prepare,
+  // The file's main stream and each named one, with the length every pass writes.
+  struct Stream {
+    OpenFile* file;
+    std::uint64_t length;
+  };
+  using Streams = std::span<const Stream>;
+  using RoundWriter = std::function<void(Streams, PassBuffer&)>;
+  static std::uint64_t Longest(Streams streams);
+  ErrorCode Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t longest)>& prepare,
                     const RoundWriter& writeRound);
-  void RunMethodRound(OpenFile& file, PassBuffer& buffer, std::uint64_t length);
-  void WriteFixedPass(OpenFile& file, PassBuffer& buffer, std::uint64_t length, std::int32_t pass,
-                      std::span<const std::uint8_t> pattern);
+  ErrorCode OpenNamedStreams(OpenFile& file, std::vector<std::unique_ptr<OpenFile>>& streams);
+  void RunMethodRound(Streams streams, PassBuffer& buffer);
+  void WriteFixedPass(Streams streams, PassBuffer& buffer, std::int32_t pass, std::span<const std::uint8_t> pattern);
+  // One pass over every stream in turn, its percentages running over all of them.
+  void WritePass(Streams streams, PassBuffer& buffer, FillKind kind);
+  void WriteStream(const Stream& stream, PassBuffer& buffer, FillKind kind, std::uint64_t before);
   // Cancelled, or a write failed: no further pass or round is started.
   bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
@@ -81,8 +94,8 @@ class WipeCore {
   std::int32_t currentPass_ = 0;
   std::int32_t currentRound_ = 0;
   bool cancel_ = false;
-  std::uint64_t sizeForPercent_ = 0;
-  ErrorCode writeError_ = 0;  // the first write of this erase that failed
+  std::uint64_t sizeForPercent_ = 0;  // of all the streams
+  ErrorCode writeError_ = 0;          // the first write or flush of this erase that failed
   bool busy_ = false;         // an erase is running; a nested one from a report is refused
   std::unique_ptr<FillWorker> worker_;
   // Kept from one erase to the next: a fresh one costs the system a mapping per file.

@@ -4,15 +4,14 @@
 // file is renamed and deleted within the folder held open, so that a folder
 // swapped for a link meanwhile leads nowhere.
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 
+#include "folder_open.h"
 #include "platform_file_access.h"
 
 namespace dornix {
@@ -39,26 +38,7 @@ ErrorCode ErrorFor(int error) {
   return win_error::kGenFailure;
 }
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : fd_(fd) {}
-  ~UniqueFd() { reset(); }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
+using pathguard::UniqueFd;
 
 class PosixOpenFile final : public OpenFile {
  public:
@@ -96,16 +76,19 @@ class PosixOpenFile final : public OpenFile {
     }
     return 0;
   }
-  // A second flush with nothing written since has nothing to carry to the disk.
-  void Flush() override {
-    if (unflushed_) fsync(fd_.get());
+  // A second flush with nothing written since has nothing to carry to the disk. A failed
+  // one is not tried again: the system may have dropped the pages it could not write.
+  ErrorCode Flush() override {
+    if (unflushed_ && fsync(fd_.get()) != 0) return ErrorFor(errno);
     unflushed_ = false;
+    return 0;
   }
-  void TruncateHere() override {
-    ftruncate(fd_.get(), static_cast<off_t>(position_));
+  ErrorCode TruncateHere() override {
+    if (ftruncate(fd_.get(), static_cast<off_t>(position_)) != 0) return ErrorFor(errno);
     changed_ = true;
+    return 0;
   }
-  void RenameAwayAndDelete(const char* prefix) override {
+  ErrorCode RenameAwayAndDelete(const char* prefix) override {
     Restamp();
     // Windows' form: prefix, four hex digits, ".tmp"; an existing name is never replaced.
     static const auto pid = static_cast<unsigned>(getpid());
@@ -113,20 +96,30 @@ class PosixOpenFile final : public OpenFile {
     for (unsigned i = 0; i < 0x10000; ++i) {
       char temp[16];
       std::snprintf(temp, sizeof temp, "%s%04X.tmp", prefix, (start + i) & 0xFFFF);
-      if (!IsThisFile(name_.c_str())) return;
+      // Renamed elsewhere meanwhile: emptied, but no longer where its name could be given up.
+      if (!IsThisFile(name_.c_str())) return win_error::kFileNotFound;
       if (renameat2(folder_.get(), name_.c_str(), folder_.get(), temp, RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST) continue;
-        if (errno != EINVAL && errno != ENOSYS) return;
+        if (errno != EINVAL && errno != ENOSYS) return ErrorFor(errno);
         // No RENAME_NOREPLACE on this file system: link refuses an existing name too.
         if (linkat(folder_.get(), name_.c_str(), folder_.get(), temp, 0) != 0) {
           if (errno == EEXIST) continue;
-          return;
+          return ErrorFor(errno);
         }
-        unlinkat(folder_.get(), name_.c_str(), 0);
+        if (unlinkat(folder_.get(), name_.c_str(), 0) != 0) {
+          const int error = errno;
+          unlinkat(folder_.get(), temp, 0);
+          return ErrorFor(error);
+        }
       }
-      if (IsThisFile(temp)) unlinkat(folder_.get(), temp, 0);
-      return;
+      if (!IsThisFile(temp)) return win_error::kFileNotFound;
+      if (unlinkat(folder_.get(), temp, 0) == 0) return 0;
+      const int error = errno;
+      // Back under its own name, where whoever looks for what was left will find it.
+      renameat2(folder_.get(), temp, folder_.get(), name_.c_str(), RENAME_NOREPLACE);
+      return ErrorFor(error);
     }
+    return win_error::kFileExists;
   }
   void Close() override {
     Restamp();
@@ -161,39 +154,11 @@ class PosixOpenFile final : public OpenFile {
 };
 
 // The folder part of a path ("" for the current folder), opened with no link on the way.
-ErrorCode WalkToFolder(const std::string& folderPath, UniqueFd& folder) {
-  folder.reset(::open(folderPath[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.get() < 0) return ErrorFor(errno);
-  for (std::size_t begin = 0, slash; (slash = folderPath.find('/', begin)) != std::string::npos; begin = slash + 1) {
-    const std::string part = folderPath.substr(begin, slash - begin);
-    if (part.empty() || part == ".") continue;
-    UniqueFd next(openat(folder.get(), part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (next.get() < 0) {
-      const int error = errno;
-      struct stat info {};
-      if (fstatat(folder.get(), part.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode))
-        return win_error::kAccessDenied;
-      return error == ENOENT || error == ENOTDIR ? win_error::kPathNotFound : ErrorFor(error);
-    }
-    folder.reset(next.release());
-  }
-  return 0;
-}
-
-// The same in one call where the system resolves a path refusing every link on it;
-// one folder at a time where it cannot (no such call, or a path too long for one).
 ErrorCode OpenFolder(const std::string& folderPath, UniqueFd& folder) {
-  open_how how{};
-  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-  const char* start = folderPath.empty() ? "." : folderPath.c_str();
-  folder.reset(static_cast<int>(syscall(SYS_openat2, AT_FDCWD, start, &how, sizeof how)));
+  folder = pathguard::OpenFolderWithoutLinks(folderPath);
   if (folder.get() >= 0) return 0;
-  const int error = errno;
-  if (error == ELOOP) return win_error::kAccessDenied;
-  if (error == ENOENT || error == ENOTDIR) return win_error::kPathNotFound;
-  if (error != ENOSYS && error != EPERM && error != ENAMETOOLONG) return ErrorFor(error);
-  return WalkToFolder(folderPath, folder);
+  if (errno == ELOOP) return win_error::kAccessDenied;
+  return errno == ENOENT || errno == ENOTDIR ? win_error::kPathNotFound : ErrorFor(errno);
 }
 
 class PosixFileAccess final : public FileAccess {
@@ -205,7 +170,7 @@ class PosixFileAccess final : public FileAccess {
     // Each folder on the way, held open and never a link.
     const std::size_t lastSlash = path.rfind('/');
     const std::size_t begin = lastSlash == std::string::npos ? 0 : lastSlash + 1;
-    UniqueFd folder(-1);
+    UniqueFd folder;
     if (const ErrorCode error = OpenFolder(path.substr(0, begin), folder)) return error;
     const std::string leaf = path.substr(begin);
     // A name ending in a separator, "." or ".." is a folder.

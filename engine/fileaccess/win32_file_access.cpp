@@ -1,18 +1,19 @@
 // Windows file access: the caller's UTF-16 name goes to the wide calls unconverted,
 // in the long form. Every folder on the way is held open, checked and kept from being
-// renamed while its file is erased; the file itself is checked on its handle before
-// anything changes, and from then on only the handle is used.
+// renamed while its file is erased (the wizard's own folder chain); the file itself is
+// checked on its handle before anything changes, and from then on only the handle is used.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "folder_chain.h"
 #include "handles.h"
 #include "platform_file_access.h"
 #include "text.h"
-#include "windows_rules.h"
 
 namespace dornix {
 namespace {
@@ -25,30 +26,41 @@ static_assert(win_error::kSuccess == ERROR_SUCCESS && win_error::kFileNotFound =
               win_error::kGenFailure == ERROR_GEN_FAILURE && win_error::kSharingViolation == ERROR_SHARING_VIOLATION &&
               win_error::kDiskFull == ERROR_DISK_FULL && win_error::kBusy == ERROR_BUSY &&
               win_error::kFilenameTooLong == ERROR_FILENAME_EXCED_RANGE && win_error::kCancelled == ERROR_CANCELLED &&
-              win_error::kInvalidName == ERROR_INVALID_NAME &&
+              win_error::kInvalidName == ERROR_INVALID_NAME && win_error::kNotSupported == ERROR_NOT_SUPPORTED &&
+              win_error::kFileExists == ERROR_FILE_EXISTS &&
               win_error::kInvalidArgument == static_cast<win_error::Code>(E_INVALIDARG));
-
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
 ErrorCode LastError() { return static_cast<ErrorCode>(GetLastError()); }
 
-windows_rules::HandleFacts FactsOf(HANDLE handle) {
-  windows_rules::HandleFacts facts;
+// The file's identity, for telling that a stream opened by name belongs to it.
+struct FileIdentity {
+  DWORD volume = 0, high = 0, low = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+std::optional<FileIdentity> IdentityOf(HANDLE handle) {
   BY_HANDLE_FILE_INFORMATION info{};
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  facts.readable = GetFileInformationByHandle(handle, &info) &&
-                   GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag);
-  facts.onDisk = GetFileType(handle) == FILE_TYPE_DISK;
-  facts.directory = info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) facts.reparseTag = tag.ReparseTag;
-  facts.links = info.nNumberOfLinks;
-  return facts;
+  if (!GetFileInformationByHandle(handle, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
 }
 
+// Renames the open file to a bare name: in whatever folder it now is, never replacing another.
+BOOL RenameTo(HANDLE handle, std::wstring_view name) {
+  std::vector<std::byte> block(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+  rename->ReplaceIfExists = FALSE;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+  name.copy(rename->FileName, name.size());
+  return SetFileInformationByHandle(handle, FileRenameInfo, rename, static_cast<DWORD>(block.size()));
+}
+
+// The file, or one of its named streams (which has no name of its own to change).
 class Win32OpenFile final : public OpenFile {
  public:
-  Win32OpenFile(winkit::UniqueFile handle, std::vector<winkit::UniqueFile> folders)
-      : handle_(std::move(handle)), folders_(std::move(folders)) {}
+  Win32OpenFile(winkit::UniqueFile handle, std::unique_ptr<pathguard::FolderChain> folders, std::wstring path,
+                std::wstring name)
+      : handle_(std::move(handle)), folders_(std::move(folders)), path_(std::move(path)), name_(std::move(name)) {}
 
   std::uint64_t Length() override {
     DWORD high = 0;
@@ -70,94 +82,124 @@ class Win32OpenFile final : public OpenFile {
   }
   ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override {
     DWORD written = 0;
-    if (!WriteFile(handle_.get(), bytes, count, &written, nullptr)) return static_cast<ErrorCode>(GetLastError());
+    if (!WriteFile(handle_.get(), bytes, count, &written, nullptr)) return LastError();
     return written == count ? 0 : win_error::kWriteFault;
   }
-  void Flush() override { FlushFileBuffers(handle_.get()); }
-  void TruncateHere() override { SetEndOfFile(handle_.get()); }
-  void RenameAwayAndDelete(const char* prefix) override {
+  ErrorCode Flush() override { return FlushFileBuffers(handle_.get()) ? 0 : LastError(); }
+  ErrorCode TruncateHere() override { return SetEndOfFile(handle_.get()) ? 0 : LastError(); }
+
+  ErrorCode NamedStreams(std::vector<std::u16string>& names) override {
+    names.clear();
+    DWORD flags = 0;
+    if (!GetVolumeInformationByHandleW(handle_.get(), nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+      return LastError();
+    // FAT keeps no streams; nor does Wine, which reports none.
+    if (!(flags & FILE_NAMED_STREAMS)) return 0;
+    std::vector<LONGLONG> block(512);  // FILE_STREAM_INFO entries are 8-byte aligned
+    while (!GetFileInformationByHandleEx(handle_.get(), FileStreamInfo, block.data(),
+                                         static_cast<DWORD>(block.size() * sizeof(LONGLONG)))) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) return 0;  // no data stream at all
+      if (error != ERROR_MORE_DATA || block.size() >= kLongestStreamList) return static_cast<ErrorCode>(error);
+      block.resize(block.size() * 2);
+    }
+    for (auto* entry = reinterpret_cast<const FILE_STREAM_INFO*>(block.data());;
+         entry = reinterpret_cast<const FILE_STREAM_INFO*>(reinterpret_cast<const std::byte*>(entry) +
+                                                           entry->NextEntryOffset)) {
+      const std::u16string_view listed(reinterpret_cast<const char16_t*>(entry->StreamName),
+                                       entry->StreamNameLength / sizeof(wchar_t));
+      if (const auto name = pathguard::NamedDataStream(listed)) names.emplace_back(*name);
+      if (!entry->NextEntryOffset) break;
+    }
+    return 0;
+  }
+
+  ErrorCode OpenStream(std::u16string_view name, std::unique_ptr<OpenFile>& stream) override {
+    // By the file's path, which its held folders keep leading to it; the identity check
+    // proves that the stream opened is this file's.
+    const std::wstring path = path_ + L":" + std::wstring(name.begin(), name.end()) + L":$DATA";
+    winkit::UniqueFile opened(CreateFileW(path.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!opened) return LastError();
+    const auto mine = IdentityOf(handle_.get()), its = IdentityOf(opened.get());
+    if (!mine || !its || *mine != *its) return win_error::kAccessDenied;
+    stream = std::make_unique<Win32OpenFile>(std::move(opened), nullptr, std::wstring(), std::wstring());
+    return 0;
+  }
+
+  ErrorCode RenameAwayAndDelete(const char* prefix) override {
     // Windows' own temporary names: prefix, four hex digits, ".tmp"; an existing one is never replaced.
     const unsigned start = GetTickCount() ^ GetCurrentProcessId();
-    for (unsigned i = 0; i < 0x10000; ++i) {
+    DWORD error = ERROR_FILE_EXISTS;  // until a free name is found
+    for (unsigned i = 0; i < 0x10000 && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS); ++i) {
       char name[16];
       std::snprintf(name, sizeof name, "%s%04X.tmp", prefix, (start + i) & 0xFFFF);
-      const std::wstring wideName(name, name + std::char_traits<char>::length(name));
-      std::vector<std::byte> block(sizeof(FILE_RENAME_INFO) + wideName.size() * sizeof(wchar_t));
-      auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
-      rename->ReplaceIfExists = FALSE;
-      rename->RootDirectory = nullptr;  // a bare name: renamed where it is, whatever the folder's path now
-      rename->FileNameLength = static_cast<DWORD>(wideName.size() * sizeof(wchar_t));
-      wideName.copy(rename->FileName, wideName.size());
-      if (SetFileInformationByHandle(handle_.get(), FileRenameInfo, rename, static_cast<DWORD>(block.size()))) {
-        FILE_DISPOSITION_INFO disposition{TRUE};
-        SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition, sizeof disposition);
-        return;
+      if (!RenameTo(handle_.get(), std::wstring(name, name + std::char_traits<char>::length(name)))) {
+        error = GetLastError();
+        continue;
       }
-      const DWORD error = GetLastError();
-      if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return;
+      FILE_DISPOSITION_INFO disposition{TRUE};
+      if (SetFileInformationByHandle(handle_.get(), FileDispositionInfo, &disposition, sizeof disposition)) return 0;
+      error = GetLastError();
+      // Back under its own name, where whoever looks for what was left will find it.
+      RenameTo(handle_.get(), name_);
+      break;
     }
+    return static_cast<ErrorCode>(error);
   }
   void Close() override {
     handle_.reset();
-    folders_.clear();
+    folders_.reset();
   }
 
  private:
+  // FILE_STREAM_INFO entries in 8-byte units: far more streams than any file has.
+  static constexpr std::size_t kLongestStreamList = 1 << 20;
+
   winkit::UniqueFile handle_;
-  std::vector<winkit::UniqueFile> folders_;  // from the volume root down to the file's own
+  std::unique_ptr<pathguard::FolderChain> folders_;  // from the volume root down to the file's own
+  std::wstring path_;                                // the extended-length path it was opened by
+  std::wstring name_;                                // its own name in its folder
 };
 
 class Win32FileAccess final : public FileAccess {
  public:
   ErrorCode OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) override {
-    if (const ErrorCode error = windows_rules::CheckName(name)) return error;
-    std::u16string full(name);
+    if (const ErrorCode error = pathguard::CheckName(name)) return error;
+    std::wstring full(name.begin(), name.end());
     if (!name.starts_with(u"\\\\?\\")) {
       // The system's own reading of a relative or short path: current folder, "." and "..".
-      const DWORD size = GetFullPathNameW(Wide(full), 0, nullptr, nullptr);
+      const DWORD size = GetFullPathNameW(full.c_str(), 0, nullptr, nullptr);
       if (!size) return LastError();
-      std::u16string absolute(size, u'\0');
-      const DWORD length = GetFullPathNameW(Wide(full), size, reinterpret_cast<wchar_t*>(absolute.data()), nullptr);
+      std::wstring absolute(size, L'\0');
+      const DWORD length = GetFullPathNameW(full.c_str(), size, absolute.data(), nullptr);
       if (!length || length >= size) return win_error::kInvalidName;
       absolute.resize(length);
-      const std::wstring extended = winkit::ExtendedLengthPath(reinterpret_cast<const wchar_t*>(absolute.c_str()));
-      full.assign(extended.begin(), extended.end());
+      full = winkit::ExtendedLengthPath(absolute);
     }
-    windows_rules::PathParts parts;
-    if (const ErrorCode error = windows_rules::SplitFullPath(full, parts)) return error;
-
-    // No folder on the way may be a link, and none can be renamed or replaced while held
-    // without delete sharing: the file stays the one below the folders checked.
-    std::vector<winkit::UniqueFile> folders;
-    std::u16string walked(parts.root);
-    for (std::size_t i = 0; i < parts.names.size(); ++i) {
-      winkit::UniqueFile folder(CreateFileW(Wide(walked), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-      if (!folder) {
-        const ErrorCode error = LastError();
-        return error == win_error::kFileNotFound ? win_error::kPathNotFound : error;
-      }
-      if (const ErrorCode error = windows_rules::CheckFolder(FactsOf(folder.get()))) return error;
-      folders.push_back(std::move(folder));
-      walked += parts.names[i];
-      if (i + 1 < parts.names.size()) walked += u'\\';
-    }
+    // No folder on the way may be a link, and none can be renamed or replaced while held.
+    std::unique_ptr<pathguard::FolderChain> folders;
+    if (const ErrorCode error = pathguard::FolderChain::Hold(full, false, folders)) return error;
 
     // Opened for its attributes only, which no other opener's sharing forbids: a file
     // held open elsewhere is refused by the exclusive open below, once it is plainly writable.
-    winkit::UniqueFile checked(CreateFileW(Wide(walked), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
+    winkit::UniqueFile checked(CreateFileW(full.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES | SYNCHRONIZE,
                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!checked) return LastError();
-    if (const ErrorCode error = windows_rules::CheckFile(FactsOf(checked.get()))) return error;
+    // Refused before anything changes: a link, a second name, a device, or a file whose
+    // data an overwrite would not reach where it lies.
+    if (const ErrorCode error = pathguard::CheckFile(pathguard::FactsOf(checked.get()))) return error;
+    // A link the system followed without showing it (Wine shows none to a file) ends elsewhere.
+    if (!folders->Opened(checked.get())) return win_error::kAccessDenied;
     FILE_BASIC_INFO basic{};  // times 0: left as they are
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     if (!SetFileInformationByHandle(checked.get(), FileBasicInfo, &basic, sizeof basic)) return LastError();
     // The same file again, not its name: nothing can have taken its place.
-    winkit::UniqueFile handle(ReOpenFile(checked.get(), GENERIC_WRITE | DELETE, 0, 0));
+    winkit::UniqueFile handle(ReOpenFile(checked.get(), GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0, 0));
     if (!handle) return LastError();
-    file = std::make_unique<Win32OpenFile>(std::move(handle), std::move(folders));
+    const std::size_t leaf = full.rfind(L'\\') + 1;
+    file = std::make_unique<Win32OpenFile>(std::move(handle), std::move(folders), full, full.substr(leaf));
     return 0;
   }
 };

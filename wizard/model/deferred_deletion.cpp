@@ -93,8 +93,10 @@ bool RestartNow(SystemActions& system, const std::vector<std::string>& files, st
   return true;
 }
 
-std::string StillOnDiskText(const std::vector<std::string>& files) {
-  std::string text = texts::kStillOnDisk;
+std::string StillOnDiskText(const std::vector<std::string>& files) { return PathListText(texts::kStillOnDisk, files); }
+
+std::string PathListText(const std::string& heading, const std::vector<std::string>& files) {
+  std::string text = heading;
   std::set<std::string> seen;
   for (const auto& path : files)
     if (seen.insert(path).second) text += "\r\n" + path;

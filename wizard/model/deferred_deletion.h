@@ -49,5 +49,7 @@ bool RestartNow(SystemActions& system, const std::vector<std::string>& files, st
 
 // The message naming files that are still on disk, each once.
 std::string StillOnDiskText(const std::vector<std::string>& files);
+// The heading, then each path once on a line of its own.
+std::string PathListText(const std::string& heading, const std::vector<std::string>& files);
 
 }  // namespace qelwipe

@@ -18,6 +18,7 @@ void EraseRun::Prepare() {
   walk_.ResetTotals();
   // Files held open in an earlier run were handed on then; report only this run's.
   nrFiles_.clear();
+  notOverwritable_.clear();
 }
 
 void EraseRun::CountingPass(const ItemsList& items) {
@@ -111,6 +112,7 @@ void EraseRun::EraseListedFile(const std::string& path, const FolderEntry& entry
 EraseResult EraseRun::Overwrite(const std::string& path, std::uint64_t length) {
   const EraseResult result = CallEngine(path);
   if (result == kSharingViolation) nrFiles_.push_back(path);
+  if (result == win_error::kNotSupported) notOverwritable_.push_back(path);
   counters_.FilesDone += 1;
   counters_.BytesDone += length;
   Pump();

@@ -40,6 +40,9 @@ class EraseRun {
   }
   // Files another program held open, as given to the engine, in the order met.
   const std::vector<std::string>& NRFiles() const { return nrFiles_; }
+  // Files left untouched because an overwrite would not reach their data where it lies
+  // (stored compressed, encrypted, sparse or elsewhere), in the order met.
+  const std::vector<std::string>& NotOverwritable() const { return notOverwritable_; }
   std::uint64_t NRCount() const { return nrFiles_.size(); }
 
  private:
@@ -69,6 +72,7 @@ class EraseRun {
 
   RunCounters counters_;
   std::vector<std::string> nrFiles_;
+  std::vector<std::string> notOverwritable_;
   bool cancelRequested_ = false;
 };
 

@@ -46,5 +46,10 @@ inline constexpr char kNotErased[] = "Some items could not be erased and are sti
 inline constexpr char kCongratulations[] = "Congratulations";
 inline constexpr char kAttention[] = "Attention!";
 inline constexpr char kErasedAll[] = "you have successfully erased all items";
+inline constexpr char kNotOverwritable[] =
+    "These files were left on disk, untouched: they are stored compressed, encrypted or sparse, or their data is "
+    "kept elsewhere (by a cloud service, offline storage or Windows' own compression), and overwriting them would "
+    "leave their old contents on the disk. Decompress or decrypt a file, or make it available on this computer "
+    "as an ordinary file, and erase it again:";
 
 }  // namespace qelwipe::texts

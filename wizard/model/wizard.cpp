@@ -190,6 +190,10 @@ void Wizard::StartErase() {
   items_.Clear();
   next_.enabled = true;
   ShowPage();
+  // Said once, at the end: what could not be erased here, and what the user can do.
+  if (!run_.CancelRequested() && !run_.NotOverwritable().empty())
+    view_.ShowMessage({PathListText(texts::kNotOverwritable, run_.NotOverwritable()), texts::kAppTitle,
+                       MessageButtons::Ok, MessageIcon::Exclamation});
 }
 
 void Wizard::TakeOutcome(RunOutcome outcome) {

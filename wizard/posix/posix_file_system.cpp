@@ -2,9 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/openat2.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <string_view>
 #include <utility>
 
+#include "folder_open.h"
 #include "items_list.h"
 #include "list_file.h"
 
@@ -33,20 +32,7 @@ class DirHandle {
   DIR* dir_;
 };
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
+using FileDescriptor = pathguard::UniqueFd;
 
 LocalTime ToLocal(const struct timespec& moment) {
   struct tm local {};
@@ -68,15 +54,6 @@ struct Located {
   std::string name;
 };
 
-// The folder of `folderPath` opened in one call that fails at any link on the way;
-// -1 with errno ENOSYS where the system cannot do that.
-int OpenFolderWithoutLinks(const std::string& folderPath) {
-  open_how how{};
-  how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
-  how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-  return static_cast<int>(syscall(SYS_openat2, AT_FDCWD, folderPath.c_str(), &how, sizeof how));
-}
-
 std::optional<Located> Locate(const std::string& path) {
   std::string_view rest = path;
   while (rest.size() > 1 && rest.back() == '/') rest.remove_suffix(1);
@@ -87,28 +64,15 @@ std::optional<Located> Locate(const std::string& path) {
   rest = lastSlash == std::string_view::npos ? std::string_view() : rest.substr(0, lastSlash);
   if (IsDot(name)) return std::nullopt;
   const std::string folderPath = rest.empty() ? (lastSlash == 0 ? "/" : ".") : std::string(rest);
-  // "." and ".." are refused as the walk below refuses them.
+  // "." and ".." are refused: the path must name its entry as it stands.
   for (std::size_t begin = 0; begin <= rest.size();) {
     const std::size_t slash = std::min(rest.find('/', begin), rest.size());
     if (IsDot(rest.substr(begin, slash - begin))) return std::nullopt;
     begin = slash + 1;
   }
-  int fd = OpenFolderWithoutLinks(folderPath);
-  if (fd >= 0) return Located{FileDescriptor(fd), name};
-  if (errno != ENOSYS && errno != EPERM) return std::nullopt;
-
-  fd = open(folderPath.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
-  while (fd >= 0 && !rest.empty()) {
-    const std::size_t slash = rest.find('/');
-    const std::string component(rest.substr(0, slash));
-    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-    if (component.empty()) continue;
-    const int next = openat(fd, component.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    close(fd);
-    fd = next;
-  }
-  if (fd < 0) return std::nullopt;
-  return Located{FileDescriptor(fd), name};
+  FileDescriptor folder = pathguard::OpenFolderWithoutLinks(folderPath);
+  if (folder.get() < 0) return std::nullopt;
+  return Located{std::move(folder), name};
 }
 
 std::optional<struct stat> StatAt(int folder, const std::string& name) {

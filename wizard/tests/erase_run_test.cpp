@@ -1,6 +1,7 @@
 // The erase run over the in-memory platform, driven through the wizard's pages.
 #include <gtest/gtest.h>
 
+#include "texts.h"
 #include "wizard_fixture.h"
 
 namespace qelwipe {
@@ -180,6 +181,20 @@ TEST_F(EraseRunTest, LockedFilesKeepTheirTextsWhenOthersWereRefusedToo) {
   RunOn({"C:\\D"});
   EXPECT_EQ(Progress().label22.text, "Some files will need for computer to restart to complete the erase process!");
   EXPECT_TRUE(wizard.RestartPending());
+}
+
+// A compressed or cloud file refused by the engine is left; the user is told once why and what to do.
+TEST_F(EraseRunTest, FilesThatCannotBeOverwrittenInPlaceAreLeftAndNamedInOneMessageAtTheEnd) {
+  files.AddFile("C:\\packed.txt", 10);
+  engine.results["C:\\packed.txt"] = win_error::kNotSupported;
+  engine.results["C:\\D\\S\\c.txt"] = win_error::kNotSupported;
+  RunOn({"C:\\packed.txt", "C:\\D"});
+  EXPECT_TRUE(files.Exists("C:\\packed.txt"));
+  EXPECT_TRUE(files.Exists("C:\\D\\S\\c.txt"));
+  EXPECT_EQ(wizard.Run().Counters().NotErased, 2u);
+  ASSERT_EQ(view.messages.size(), 2u);  // the confirmation, then this
+  EXPECT_EQ(view.messages[1].text, std::string(texts::kNotOverwritable) + "\r\nC:\\packed.txt\r\nC:\\D\\S\\c.txt");
+  EXPECT_EQ(view.messages[1].icon, MessageIcon::Exclamation);
 }
 
 TEST_F(EraseRunTest, AFileThatVanishedBeforeItsTurnIsNotCountedAsLeftOnDisk) {

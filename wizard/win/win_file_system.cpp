@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "folder_chain.h"
 #include "handles.h"
 #include "items_list.h"
 #include "list_file.h"
@@ -19,12 +20,6 @@ std::optional<std::wstring> SystemPath(const std::string& path) {
   return winkit::ExtendedLengthPath(*wide);
 }
 
-// Only a name standing for another entry is a link; deduplicated files or cloud
-// placeholders carry reparse points too and are plain files. An unreadable tag counts as a link.
-bool IsLinkTag(DWORD flags, DWORD tag) {
-  return (flags & FILE_ATTRIBUTE_REPARSE_POINT) && (tag == 0 || IsReparseTagNameSurrogate(tag));
-}
-
 FileAttributes FromFlags(DWORD flags, DWORD tag) {
   FileAttributes attributes;
   attributes.readOnly = flags & FILE_ATTRIBUTE_READONLY;
@@ -32,15 +27,11 @@ FileAttributes FromFlags(DWORD flags, DWORD tag) {
   attributes.system = flags & FILE_ATTRIBUTE_SYSTEM;
   attributes.archive = flags & FILE_ATTRIBUTE_ARCHIVE;
   attributes.directory = flags & FILE_ATTRIBUTE_DIRECTORY;
-  attributes.link = IsLinkTag(flags, tag);
+  attributes.link = pathguard::IsLink(flags, tag);
   return attributes;
 }
 
-// Opens the entry itself, never what a link at its place points to; folders open too.
-winkit::UniqueFile OpenEntry(const std::wstring& path, DWORD access, DWORD share) {
-  return winkit::UniqueFile(CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-}
+using pathguard::OpenEntry;
 
 std::optional<FILE_ATTRIBUTE_TAG_INFO> TagInfo(HANDLE file) {
   FILE_ATTRIBUTE_TAG_INFO info{};
@@ -70,96 +61,27 @@ EntryTimes ToTimes(const FILETIME& created, const FILETIME& accessed, const FILE
 
 bool IsDot(std::wstring_view name) { return name == L"." || name == L".."; }
 
-std::optional<std::wstring> FinalPath(HANDLE entry) {
-  constexpr DWORD kLongestPath = 32768;
-  std::wstring path(kLongestPath, L'\0');
-  const DWORD length = GetFinalPathNameByHandleW(entry, path.data(), kLongestPath, 0);
-  if (length == 0 || length >= kLongestPath) return std::nullopt;
-  path.resize(length);
-  return path;
-}
-
-bool SameIgnoringCase(std::wstring_view a, std::wstring_view b) {
-  return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-         CSTR_EQUAL;
-}
-
-// Every folder from the root down to the path's parent (and the path itself when
-// `withLast`), each checked to be a folder and no link, and held open without delete
-// sharing: none of them can be renamed or replaced while the chain is held, so the
-// path leads where it led when it was checked. Listing counts as reading for sharing,
-// which an open for attributes alone would not. Each handle's final path must be its
-// parent's and its own name: a link that the system followed anyway (some systems
-// never show a link as such) ends elsewhere.
-class FolderChain final : public FolderHold {
+// The folders above a path, held by the rule the engine opens its files by.
+class HeldFolders final : public FolderHold {
  public:
-  static std::unique_ptr<FolderChain> Hold(const std::wstring& path, bool withLast) {
-    std::size_t rootEnd = 0;
-    if (path.starts_with(LR"(\\?\UNC\)")) {
-      const std::size_t server = path.find(L'\\', 8);
-      const std::size_t share = server == std::wstring::npos ? server : path.find(L'\\', server + 1);
-      if (share == std::wstring::npos) return nullptr;
-      rootEnd = share + 1;
-    } else if (path.size() >= 7 && path.starts_with(LR"(\\?\)") && path[5] == L':' && path[6] == L'\\') {
-      rootEnd = 7;
-    } else {
-      return nullptr;  // not a full path, or a device
-    }
-    auto chain = std::make_unique<FolderChain>();
-    if (!chain->Add(path.substr(0, rootEnd), {})) return nullptr;
-    for (std::size_t start = rootEnd; start < path.size();) {
-      const std::size_t next = path.find(L'\\', start);
-      const std::wstring_view name = std::wstring_view(path).substr(start, next - start);
-      if (name.empty() || IsDot(name)) return nullptr;
-      if (next == std::wstring::npos && !withLast) {
-        chain->last_ = name;
-        break;
-      }
-      if (!chain->Add(path.substr(0, next), name)) return nullptr;
-      start = next == std::wstring::npos ? path.size() : next + 1;
-    }
-    return chain;
-  }
-
-  // Whether the handle opened the path's last component itself, in the innermost held folder.
-  bool Opened(HANDLE entry) { return !last_.empty() && Ends(entry, last_); }
+  explicit HeldFolders(std::unique_ptr<pathguard::FolderChain> chain) : chain_(std::move(chain)) {}
 
  private:
-  bool Add(const std::wstring& folder, std::wstring_view name) {
-    winkit::UniqueFile opened =
-        OpenEntry(folder, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    const auto info = opened ? TagInfo(opened.get()) : std::nullopt;
-    if (!info || !(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        IsLinkTag(info->FileAttributes, info->ReparseTag) || !Ends(opened.get(), folders_.empty() ? L"" : name))
-      return false;
-    folders_.push_back(std::move(opened));
-    return true;
-  }
-
-  // Whether the handle's final path is the innermost held folder's and `name` (any for
-  // the root), and remembers it. Where the system gives no final path (some do not for
-  // long paths) the link tags alone decide there.
-  bool Ends(HANDLE entry, std::wstring_view name) {
-    auto final = FinalPath(entry);
-    if (final && final_ && !name.empty()) {
-      const std::wstring expected = *final_ + (final_->ends_with(L'\\') ? L"" : L"\\") + std::wstring(name);
-      if (!SameIgnoringCase(*final, expected)) return false;
-    }
-    final_ = std::move(final);
-    return true;
-  }
-
-  std::vector<winkit::UniqueFile> folders_;
-  std::optional<std::wstring> final_;  // of the innermost held folder
-  std::wstring last_;                  // the name below it, when it is not held
+  std::unique_ptr<pathguard::FolderChain> chain_;
 };
+
+std::unique_ptr<pathguard::FolderChain> Hold(const std::wstring& path, bool withLast) {
+  std::unique_ptr<pathguard::FolderChain> chain;
+  pathguard::FolderChain::Hold(path, withLast, chain);
+  return chain;
+}
 
 // Deletes the entry the path names by its handle, once the handle shows what `wanted`
 // accepts, with every folder above it held.
 template <class Accept>
 bool DeleteVerified(const std::string& path, Accept wanted) {
   const auto system = SystemPath(path);
-  const auto chain = system ? FolderChain::Hold(*system, false) : nullptr;
+  const auto chain = system ? Hold(*system, false) : nullptr;
   if (!chain) return false;
   const winkit::UniqueFile entry =
       OpenEntry(*system, DELETE | FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
@@ -186,7 +108,7 @@ class WinFileSystem final : public FileSystem {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!system || !GetFileAttributesExW(system->c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        IsLinkTag(data.dwFileAttributes,
+        pathguard::IsLink(data.dwFileAttributes,
                   data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? ReparseTag(*system) : 0))
       return 0;
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -237,12 +159,11 @@ class WinFileSystem final : public FileSystem {
     if (!system) return;
     const winkit::UniqueFile entry = OpenEntry(*system, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    const auto info = entry ? TagInfo(entry.get()) : std::nullopt;
-    if (!info || IsLinkTag(info->FileAttributes, info->ReparseTag)) return;
-    // The engine refuses a file with other names; it stays exactly as it was.
-    BY_HANDLE_FILE_INFORMATION whole{};
-    if (!(info->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (!GetFileInformationByHandle(entry.get(), &whole) || whole.nNumberOfLinks != 1))
+    if (!entry) return;
+    // What the engine refuses (a link, a file with another name, one it cannot overwrite in
+    // place) stays exactly as it was.
+    const pathguard::EntryFacts facts = pathguard::FactsOf(entry.get());
+    if ((facts.attributes & FILE_ATTRIBUTE_DIRECTORY) ? pathguard::CheckFolder(facts) : pathguard::CheckFile(facts))
       return;
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
@@ -251,7 +172,7 @@ class WinFileSystem final : public FileSystem {
 
   bool Delete(const std::string& path) override {
     return DeleteVerified(path, [](const FILE_ATTRIBUTE_TAG_INFO& info) {
-      return !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) || IsLinkTag(info.FileAttributes, info.ReparseTag);
+      return !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) || pathguard::IsLink(info.FileAttributes, info.ReparseTag);
     });
   }
 
@@ -297,7 +218,9 @@ class WinFileSystem final : public FileSystem {
 
   std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override {
     const auto system = SystemPath(path);
-    return system ? FolderChain::Hold(*system, true) : nullptr;
+    auto chain = system ? Hold(*system, true) : nullptr;
+    if (!chain) return nullptr;
+    return std::make_unique<HeldFolders>(std::move(chain));
   }
 };
 

@@ -290,8 +290,8 @@ TEST_F(ControlObjectTest, EmbeddedTypeLibraryDescribesTheSurface) {
                          L"3 2 1 WipeRounds: property WipeRounds",
                          L"3 4 1 WipeRounds: property WipeRounds",
                          L"4 1 0 CancelWipe: method CancelWipe: erasing answers 1223 until CallWipe",
-                         L"5 1 2 WipeFile: method WipeFile: 0 erased, 32 held open, 1223 cancelled, "
-                         L"0x80070057 no rounds, else the system's error",
+                         L"5 1 2 WipeFile: method WipeFile: 0 erased, 5 no plain file, 32 held open, "
+                         L"50 not overwritable in place, 1223 cancelled, 0x80070057 no rounds, else the system's error",
                          L"6 1 3 FastWipeFile: method FastWipeFile: lResult as for WipeFile",
                          L"7 1 5 GovermentWipeFile: method GovermentWipeFile: lResult as for WipeFile",
                      }));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "control_test_support.h"
+#include "links.h"
 #include "temp_folder.h"
 
 namespace dornix_test {
@@ -15,6 +16,8 @@ using comkit::ComPtr;
 using comkit::UniqueBstr;
 using comkit::UniqueVariant;
 using testing_support::ListFolder;
+using testing_support::MakeLink;
+using testing_support::RemoveLink;
 using testing_support::ReadFile;
 using testing_support::TempFolder;
 using testing_support::WriteFile;
@@ -282,6 +285,21 @@ TEST_P(WipeControlTest, CancelFromInsideAReportStopsTheEraseAndLeavesTheFileUnde
   EXPECT_EQ(log, (std::vector<Report>{{1, 1, 1, 0}, {1, 1, 1, 0}, {1, 1, 1, 100}}));
   EXPECT_EQ(ReadFile(path).size(), kFileSize);
   EXPECT_EQ(ListFolder(folder.path()), "a.bin");
+}
+
+// Any program can call the control: a link, to a file or on the way, must carry no erase outside.
+TEST_P(WipeControlTest, ALinkToAnOutsideFileOrALinkedFolderOnTheWayLeavesTheOutsideDataWhole) {
+  TempFolder outside;
+  WriteFile(outside / "secret.txt", 3000, 'o');
+  const std::filesystem::path link = folder.path() / "link.txt", way = folder.path() / "way";
+  ASSERT_TRUE(MakeLink(outside.path() / "secret.txt", link));
+  ASSERT_TRUE(MakeLink(outside.path(), way));
+  wipe->SetRounds(1);
+  EXPECT_EQ(wipe->WipeFile(link.string()), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(wipe->WipeFile((way / "secret.txt").string()), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(ReadFile(outside / "secret.txt"), std::string(3000, 'o'));
+  RemoveLink(link);
+  RemoveLink(way);
 }
 
 TEST_P(WipeControlTest, EverySinkGetsEveryReportInConnectionOrder) {

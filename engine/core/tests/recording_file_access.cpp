@@ -28,22 +28,51 @@ class RecordingOpenFile final : public OpenFile {
     position_ += count;
     return 0;
   }
-  void Flush() override { owner_.calls.push_back("flush"); }
-  void TruncateHere() override {
-    content().resize(position_);
-    owner_.calls.push_back("truncate at " + std::to_string(position_));
+  ErrorCode Flush() override {
+    owner_.calls.push_back(owner_.flushError ? "flush failed" : "flush");
+    return owner_.flushError;
   }
-  void RenameAwayAndDelete(const char* prefix) override {
+  ErrorCode TruncateHere() override {
+    if (owner_.truncateError) {
+      owner_.calls.push_back("truncate failed");
+      return owner_.truncateError;
+    }
+    content().resize(position_);
+    owner_.calls.push_back("truncate" + Tag() + " at " + std::to_string(position_));
+    return 0;
+  }
+  ErrorCode NamedStreams(std::vector<std::u16string>& names) override {
+    names.clear();
+    const std::string prefix = path_ + ':';
+    for (auto it = owner_.files.lower_bound(prefix); it != owner_.files.end() && it->first.starts_with(prefix); ++it)
+      names.emplace_back(it->first.begin() + static_cast<std::ptrdiff_t>(prefix.size()), it->first.end());
+    return 0;
+  }
+  ErrorCode OpenStream(std::u16string_view name, std::unique_ptr<OpenFile>& stream) override {
+    const std::string streamName(name.begin(), name.end());
+    owner_.calls.push_back("open stream " + streamName);
+    if (streamName == owner_.failingStream) return owner_.streamError;
+    stream = std::make_unique<RecordingOpenFile>(owner_, path_ + ':' + streamName);
+    return 0;
+  }
+  ErrorCode RenameAwayAndDelete(const char* prefix) override {
     // The temporary name is made in the file's own folder, the current one for a bare name.
     const std::string name =
         path_.substr(0, path_.find_last_of('\\') + 1) + prefix + std::to_string(++owner_.tempCounter_) + ".tmp";
     owner_.calls.push_back("rename " + path_ + " -> " + name);
     owner_.calls.push_back("delete " + name);
-    owner_.files.erase(path_);
+    // The file's streams go with it.
+    std::erase_if(owner_.files, [&](const auto& file) { return file.first == path_ || file.first.starts_with(path_ + ':'); });
+    return 0;
   }
-  void Close() override { owner_.calls.push_back("close"); }
+  void Close() override { owner_.calls.push_back("close" + Tag()); }
 
  private:
+  // What the sequence shows of a named stream: " name"; nothing for the file itself.
+  std::string Tag() const {
+    const std::size_t colon = path_.find(':', 2);
+    return colon == std::string::npos ? "" : " " + path_.substr(colon + 1);
+  }
   std::vector<std::uint8_t>& content() { return owner_.files[path_]; }
   RecordingFileAccess& owner_;
   std::string path_;

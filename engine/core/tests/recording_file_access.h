@@ -29,6 +29,11 @@ class RecordingFileAccess final : public FileAccess {
   // The write of this number (counted from 0 over all files) fails with writeError.
   int failingWrite = -1;
   ErrorCode writeError = 0;
+  // Named streams are files named "path:stream"; opening the one named here fails with streamError.
+  std::string failingStream;
+  ErrorCode streamError = 0;
+  // Flushes, or truncations, fail with this code.
+  ErrorCode flushError = 0, truncateError = 0;
 
   void AddFile(const std::string& path, std::size_t size, std::uint8_t fill = 0xC3) {
     files[path] = std::vector<std::uint8_t>(size, fill);

@@ -133,6 +133,54 @@ TEST_F(WipeCoreTest, AFailingWriteLeavesTheFileInPlaceAndReturnsItsCode) {
   EXPECT_TRUE(files.files.empty());
 }
 
+// Deleting a file frees its named streams' clusters as they are: each gets every pass too.
+TEST_F(WipeCoreTest, ANamedStreamIsOverwrittenByEveryPassAndEmptiedBeforeTheFileIsDeletedOnce) {
+  const std::string stream = std::string(kPath) + ":Zone.Identifier";
+  files.AddFile(kPath, 300000);
+  files.AddFile(stream, 100);
+  EXPECT_EQ(core.GovermentWipeFile(kPath16, 0x11, 0x22, 0x33), 0);
+  EXPECT_EQ(files.WriteSizes(), (std::vector<std::uint32_t>{256000, 44000, 100, 256000, 44000, 100, 256000, 44000, 100}));
+  EXPECT_EQ(files.writes[5].bytes, std::vector<std::uint8_t>(100, 0x22));
+  EXPECT_EQ(Percents(), (std::vector<std::int32_t>{0, 0, 86, 100, 100, 0, 0, 86, 100, 100, 0, 0, 86, 100, 100}));
+  EXPECT_EQ(files.SequenceCalls(),
+            (std::vector<std::string>{"open C:\\data\\secret.doc", "open stream Zone.Identifier", "times",
+                                      "truncate Zone.Identifier at 0", "close Zone.Identifier", "truncate at 0",
+                                      "rename C:\\data\\secret.doc -> C:\\data\\bla1.tmp", "delete C:\\data\\bla1.tmp",
+                                      "close"}));
+  EXPECT_TRUE(files.files.empty());
+
+  // One stream that cannot be opened leaves the whole file as it was.
+  files.calls.clear();
+  files.writes.clear();
+  files.AddFile(kPath, 100);
+  files.AddFile(std::string(kPath) + ":a", 10);
+  files.AddFile(std::string(kPath) + ":b", 10);
+  files.failingStream = "b";
+  files.streamError = win_error::kSharingViolation;
+  EXPECT_EQ(core.WipeFile(kPath16), win_error::kSharingViolation);
+  EXPECT_EQ(files.SequenceCalls(), (std::vector<std::string>{"open C:\\data\\secret.doc", "open stream a",
+                                                             "open stream b", "close a", "close"}));
+  EXPECT_TRUE(files.writes.empty());
+  EXPECT_EQ(files.files.size(), 3u);
+}
+
+// Data that did not reach the disk, or a file that kept its length, is not erased.
+TEST_F(WipeCoreTest, AFailedFlushOrTruncationAnswersItsErrorAndLeavesTheFileUnderItsName) {
+  files.AddFile(kPath, 1000);
+  files.flushError = win_error::kWriteFault;
+  EXPECT_EQ(core.WipeFile(kPath16), win_error::kWriteFault);
+  EXPECT_EQ(files.SequenceCalls(),
+            (std::vector<std::string>{"open C:\\data\\secret.doc", "times", "flush failed", "close"}));
+
+  files.calls.clear();
+  files.flushError = 0;
+  files.truncateError = win_error::kGenFailure;
+  EXPECT_EQ(core.WipeFile(kPath16), win_error::kGenFailure);
+  EXPECT_EQ(files.SequenceCalls().back(), "close");
+  EXPECT_EQ(files.SequenceCalls().end()[-2], "truncate failed");
+  EXPECT_EQ(files.files.at(kPath), std::vector<std::uint8_t>(1000, 0));
+}
+
 TEST_F(WipeCoreTest, RoundsBelowOneAreRefusedBeforeAnythingIsTouched) {
   files.AddFile(kPath, 100);
   for (std::int32_t rounds : {0, -1, -2147483647 - 1}) {

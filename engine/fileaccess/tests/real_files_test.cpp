@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "links.h"
 #include "platform_file_access.h"
 #include "temp_folder.h"
 #include "wipe_core.h"
@@ -28,6 +29,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing_support::ListFolder;
+using testing_support::MakeLink;
+using testing_support::RemoveLink;
 using testing_support::ReadFile;
 using testing_support::TempFolder;
 using testing_support::WriteFile;
@@ -269,24 +272,29 @@ TEST_F(RealFilesTest, AFolderSwappedForALinkDuringTheEraseLeadsNowhereElse) {
   fs::create_directory(inside);
   WriteFile(inside / "secret.txt", 2000, 'i');
   std::error_code refused;
-  bool tried = false;
+  bool tried = false, linked = false;
   duringErase = [&] {
     if (std::exchange(tried, true)) return;
     fs::rename(inside, folder.path() / "moved", refused);
-#ifndef _WIN32
-    fs::create_directory_symlink(outside.path(), inside);
-#endif
+    linked = !refused && MakeLink(outside.path(), inside);
   };
-  EXPECT_EQ(core.WipeFile((inside / "secret.txt").u16string()), 0);
+  const ErrorCode result = core.WipeFile((inside / "secret.txt").u16string());
+  // The next erase by the same path, as a folder's next file would be, meets the link.
+  if (linked) {
+    EXPECT_EQ(core.WipeFile((inside / "secret.txt").u16string()), 5);
+  }
   EXPECT_EQ(ReadFile(outside / "secret.txt"), std::string(2000, 'o'));
   EXPECT_EQ(ListFolder(outside.path()), "secret.txt");
 #ifdef _WIN32
   // Windows refuses to rename a folder held without delete sharing. Wine does not, and then
-  // renames the file by its old path, which fails: it stays, emptied.
+  // renames the file by its old path, which fails: it stays, emptied, and says so.
   EXPECT_EQ(refused ? ListFolder(inside) : ReadFile(folder.path() / "moved" / "secret.txt"), "");
+  EXPECT_EQ(result != 0, !refused);
 #else
+  EXPECT_EQ(result, 0);
   EXPECT_EQ(ListFolder(folder.path() / "moved"), "");
 #endif
+  if (linked) RemoveLink(inside);
 }
 
 // Names reach the system as the caller wrote them, whatever their script or length.
@@ -342,18 +350,19 @@ class RenameWatcher final : public FileAccess {
     void Rewind() override { file_->Rewind(); }
     std::uint64_t Position() override { return file_->Position(); }
     ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override { return file_->Write(bytes, count); }
-    void Flush() override { file_->Flush(); }
-    void TruncateHere() override { file_->TruncateHere(); }
-    void RenameAwayAndDelete(const char* prefix) override {
+    ErrorCode Flush() override { return file_->Flush(); }
+    ErrorCode TruncateHere() override { return file_->TruncateHere(); }
+    ErrorCode RenameAwayAndDelete(const char* prefix) override {
       // Holds the file without opening it, which would break the engine's lease.
       const int held = open(path_.c_str(), O_PATH);
-      file_->RenameAwayAndDelete(prefix);
+      const ErrorCode result = file_->RenameAwayAndDelete(prefix);
       struct stat info {};
       if (fstat(held, &info) == 0) {
         owner_.timeAtRename = LastWriteFileTime(info);
         owner_.sizeAtRename = static_cast<std::uintmax_t>(info.st_size);
       }
       close(held);
+      return result;
     }
     void Close() override { file_->Close(); }
 

@@ -1,13 +1,22 @@
-#include "windows_rules.h"
+#include "entry_rules.h"
 
 #include <algorithm>
 #include <array>
 
-namespace dornix::windows_rules {
+namespace pathguard {
 namespace {
 
 // Reparse tags with this bit make a name stand for another: symbolic links, junctions, mount points.
 constexpr std::uint32_t kNameSurrogate = 0x20000000;
+
+// Files whose data an overwrite does not reach where it lies: NTFS writes compressed,
+// encrypted and sparse files by compression unit into newly allocated clusters, an
+// integrity stream is copied on write, and a file behind a reparse point or offline
+// keeps its data elsewhere (the system's compression store, a deduplication chunk
+// store, a cloud service, which keeps the old version).
+constexpr std::uint32_t kNotInPlace = attribute::kSparseFile | attribute::kReparsePoint | attribute::kCompressed |
+                                      attribute::kOffline | attribute::kEncrypted | attribute::kIntegrityStream |
+                                      attribute::kRecallOnOpen | attribute::kRecallOnDataAccess;
 
 // Opened as files they are devices, with or without an extension.
 constexpr std::array<std::u16string_view, 24> kDeviceNames{
@@ -50,13 +59,20 @@ std::size_t VolumeRootLength(std::u16string_view rest) {
 
 }  // namespace
 
-ErrorCode CheckFile(const HandleFacts& facts) {
-  const bool plain = facts.readable && facts.onDisk && !facts.directory && !(facts.reparseTag & kNameSurrogate);
-  return plain && facts.links == 1 ? 0 : win_error::kAccessDenied;
+bool IsLink(std::uint32_t attributes, std::uint32_t reparseTag) {
+  return (attributes & attribute::kReparsePoint) && (reparseTag == 0 || (reparseTag & kNameSurrogate));
 }
 
-ErrorCode CheckFolder(const HandleFacts& facts) {
-  return facts.readable && facts.onDisk && facts.directory && !(facts.reparseTag & kNameSurrogate)
+ErrorCode CheckFile(const EntryFacts& facts) {
+  if (!facts.readable || !facts.onDisk || (facts.attributes & attribute::kDirectory) ||
+      IsLink(facts.attributes, facts.reparseTag) || facts.links != 1)
+    return win_error::kAccessDenied;
+  return facts.attributes & kNotInPlace ? win_error::kNotSupported : 0;
+}
+
+ErrorCode CheckFolder(const EntryFacts& facts) {
+  return facts.readable && facts.onDisk && (facts.attributes & attribute::kDirectory) &&
+                 !IsLink(facts.attributes, facts.reparseTag)
              ? 0
              : win_error::kAccessDenied;
 }
@@ -93,8 +109,7 @@ ErrorCode SplitFullPath(std::u16string_view path, PathParts& parts) {
   if (!rootLength) return win_error::kInvalidName;
   parts.root = path.substr(0, 4 + rootLength);
   std::u16string_view rest = path.substr(parts.root.size());
-  // The root itself is a folder.
-  if (rest.empty()) return win_error::kAccessDenied;
+  if (rest.empty()) return 0;
   for (std::size_t begin = 0; begin <= rest.size();) {
     const std::size_t end = std::min(rest.find(u'\\', begin), rest.size());
     const std::u16string_view name = rest.substr(begin, end - begin);
@@ -106,4 +121,11 @@ ErrorCode SplitFullPath(std::u16string_view path, PathParts& parts) {
   return 0;
 }
 
-}  // namespace dornix::windows_rules
+std::optional<std::u16string_view> NamedDataStream(std::u16string_view listed) {
+  constexpr std::u16string_view kDataType = u":$DATA";
+  if (listed.size() <= kDataType.size() + 1 || listed[0] != u':' || !listed.ends_with(kDataType))
+    return std::nullopt;
+  return listed.substr(1, listed.size() - 1 - kDataType.size());
+}
+
+}  // namespace pathguard
