@@ -62,7 +62,7 @@ class NoActions final : public SystemActions {
   bool WriteIniSection(const std::string&, const std::string&, const std::string&) override { return false; }
   std::optional<std::string> WriteListFile(const std::vector<std::string>&) override { return std::nullopt; }
   bool RegisterRunOnce(const std::string&, const std::string&) override { return false; }
-  void RebootNow() override {}
+  bool RebootNow() override { return true; }
 };
 
 class NoTypes final : public FileTypeRegistry {

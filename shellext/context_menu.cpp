@@ -178,6 +178,9 @@ STDMETHODIMP ContextMenu::GetCommandString(UINT_PTR id, UINT type, UINT*, CHAR* 
 
 STDMETHODIMP ContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
   if (!info) return E_INVALIDARG;
+  // Only the command's own offset is this handler's: a verb given as text, or another
+  // handler's command, must fail so that its own handler runs, and nothing is written for it.
+  if (VerbIsText(*info) || LOWORD(info->lpVerb) != 0) return E_FAIL;
   return comkit::Guarded([&]() -> HRESULT {
     // Every name goes on whole, or the command is refused: a name that does not
     // convert would reach the wizard as another file.
@@ -189,8 +192,6 @@ STDMETHODIMP ContextMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     }
     std::string listFile;
     if (!listfile::CreateListFile(paths, listFile)) return HRESULT_FROM_WIN32(ERROR_WRITE_FAULT);
-    // Only the command's own offset starts the wizard; a verb given as text never does.
-    if (VerbIsText(*info) || LOWORD(info->lpVerb) != 0) return S_OK;
     return StartWizard(listFile);
   });
 }

@@ -182,11 +182,13 @@ TEST_F(ContextMenuTest, TheCommandStartsTheWizardFromAFolderWithBlanks) {
   SetInstallFolder(InstallWizard().wstring());
   ASSERT_EQ(Initialize(paths), S_OK);
 
-  // A verb given as text writes the list and starts nothing.
+  // A verb given as text, or another handler's command, fails so that its own handler
+  // runs; it writes no list and starts nothing.
   const auto before = ListFiles();
-  EXPECT_EQ(Invoke("erase"), S_OK);
+  EXPECT_EQ(Invoke("erase"), E_FAIL);
+  EXPECT_EQ(Invoke(MAKEINTRESOURCEA(1)), E_FAIL);
   EXPECT_FALSE(WizardStarts(2s));
-  EXPECT_EQ(RemoveNewLists(before, (folder.path() / "b.txt").string()), 1);
+  EXPECT_EQ(RemoveNewLists(before, (folder.path() / "b.txt").string()), 0);
 
   EXPECT_EQ(Invoke(MAKEINTRESOURCEA(0)), S_OK);
   qelwipe::testing::WizardProcess wizard({10s});

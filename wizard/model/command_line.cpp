@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "list_file.h"
+#include "shell_folders.h"
 
 namespace qelwipe {
 
@@ -38,14 +39,17 @@ bool InTemporaryFolder(const std::string& path, FileSystem& files) {
 
 }  // namespace
 
-void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files) {
-  if (argumentText.empty()) return;
-  const auto content = files.ReadRegularFile(argumentText);
-  if (!content) return;
-  for (const auto& path : listfile::ReadPaths(*content)) items.AddSelection(path + '\0' + '\0');
+bool GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files) {
+  if (argumentText.empty()) return true;
+  if (files.FileLength(argumentText).value_or(0) > kLongestListFile) return false;
+  const auto content = files.ReadRegularFile(argumentText, kLongestListFile);
+  if (!content) return true;
+  for (const auto& path : listfile::ReadPaths(*content))
+    if (IsFullPath(path, files.Separator())) items.AddSelection(path + '\0' + '\0');
   // Only a list a writer made for the hand-off goes; anything else handed to the
   // program (a document dropped on it, a file elsewhere) is the user's own.
   if (listfile::IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);
+  return true;
 }
 
 }  // namespace qelwipe

@@ -1,5 +1,6 @@
 #pragma once
 // The start-up intake: the list file named on the command line.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,10 +13,16 @@ namespace qelwipe {
 // taken whole: never split at blanks; one pair of quotes around all of it is removed.
 std::string ArgumentText(std::string_view commandLine);
 
-// Adds every path of the list file to the items, as a selection of its own,
+// A hand-off list names paths, one a line: no list that is one comes near this size,
+// and a file beyond it is refused whole rather than read into memory.
+inline constexpr std::uint64_t kLongestListFile = 64ull << 20;
+
+// Adds every full path of the list file to the items, as a selection of its own,
 // then deletes the file if it bears a list file's name in the user's folder for
-// temporary files. An empty argument, a folder or a pipe adds nothing; a file
-// that cannot be read is left where it is.
-void GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files);
+// temporary files. A line that is no full path is skipped: it would be looked for
+// in whatever folder is current when the erase runs. An empty argument, a folder or
+// a pipe adds nothing; a file that cannot be read is left where it is. False, with
+// nothing taken, for a file longer than kLongestListFile.
+bool GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files);
 
 }  // namespace qelwipe

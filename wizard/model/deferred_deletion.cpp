@@ -87,10 +87,10 @@ std::vector<std::string> RestartLater(SystemActions& system, const std::vector<s
   return unscheduled;
 }
 
-bool RestartNow(SystemActions& system, const std::vector<std::string>& files, std::vector<std::string>& handedOn) {
-  if (!HandToNextLogon(system, handedOn, files)) return false;
-  system.RebootNow();
-  return true;
+RestartOutcome RestartNow(SystemActions& system, const std::vector<std::string>& files,
+                          std::vector<std::string>& handedOn) {
+  if (!HandToNextLogon(system, handedOn, files)) return RestartOutcome::NotHandedOn;
+  return system.RebootNow() ? RestartOutcome::Restarting : RestartOutcome::Refused;
 }
 
 std::string StillOnDiskText(const std::vector<std::string>& files) { return PathListText(texts::kStillOnDisk, files); }

@@ -43,9 +43,12 @@ bool ReplaceFileOnReboot(SystemActions& system, const std::string& source, const
 std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files,
                                       std::vector<std::string>& handedOn);
 
-// Lists the files for the wizard at the next logon and restarts the computer.
-// False, with no restart, when the records could not be made.
-bool RestartNow(SystemActions& system, const std::vector<std::string>& files, std::vector<std::string>& handedOn);
+// Lists the files for the wizard at the next logon and restarts the computer: no
+// restart when the records could not be made; the records stay when the system
+// refuses the restart.
+enum class RestartOutcome { Restarting, NotHandedOn, Refused };
+RestartOutcome RestartNow(SystemActions& system, const std::vector<std::string>& files,
+                          std::vector<std::string>& handedOn);
 
 // The message naming files that are still on disk, each once.
 std::string StillOnDiskText(const std::vector<std::string>& files);

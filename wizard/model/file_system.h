@@ -69,9 +69,9 @@ class FileSystem {
   virtual bool Delete(const std::string& path) = 0;
   // Removes an empty folder, or a link to a folder without touching its target.
   virtual bool RemoveFolder(const std::string& path) = 0;
-  // The whole content of a regular file; empty for a folder, a pipe or a device, or
-  // when it cannot be read. Never waits for a writer.
-  virtual std::optional<std::string> ReadRegularFile(const std::string& path) = 0;
+  // The whole content of a regular file; empty for a folder, a pipe or a device, when
+  // it cannot be read, or when it holds more than `limit` bytes. Never waits for a writer.
+  virtual std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) = 0;
   // The user's folder for temporary files, as the system gives it.
   virtual std::string TemporaryFolder() = 0;
   // The text in lower case as the system folds names; comparing folded names ignores case.

@@ -32,7 +32,10 @@ std::uint64_t FolderWalk::FolderSize(const std::string& path) {
         ++WalkFiles;
       }
     }
-    for (const auto& subFolder : subFolders) total += FolderSize(subFolder);
+    for (const auto& subFolder : subFolders) {
+      if (stopped_ && stopped_()) break;
+      total += FolderSize(subFolder);
+    }
     if (pump_) pump_();
   }
   WalkBytes = total;

@@ -1,6 +1,7 @@
 #pragma once
 // The recursive measurement of a folder, shared by the items list and the erase run.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "file_system.h"
@@ -10,7 +11,9 @@ namespace qelwipe {
 
 class FolderWalk {
  public:
-  FolderWalk(FileSystem& files, MessagePump pump) : files_(files), pump_(std::move(pump)) {}
+  // `stopped` ends a walk early: the program is closing.
+  FolderWalk(FileSystem& files, MessagePump pump, std::function<bool()> stopped = {})
+      : files_(files), pump_(std::move(pump)), stopped_(std::move(stopped)) {}
 
   // Adds the files and sub-folders found below `path` to WalkFiles and
   // WalkFolders, sets WalkBytes to the byte total and returns it. A link is
@@ -26,6 +29,7 @@ class FolderWalk {
  private:
   FileSystem& files_;
   MessagePump pump_;
+  std::function<bool()> stopped_;
 };
 
 // The entry's full path: folder, separator, name.

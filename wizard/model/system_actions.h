@@ -38,8 +38,9 @@ class SystemActions {
   virtual std::optional<std::string> WriteListFile(const std::vector<std::string>& paths) = 0;
   // The user's start-once command named `name`, run at the next logon.
   virtual bool RegisterRunOnce(const std::string& name, const std::string& command) = 0;
-  // Asks the system to restart; other programs may still save their work.
-  virtual void RebootNow() = 0;
+  // Asks the system to restart; other programs may still save their work. False when
+  // the system refused (no right to shut down, a policy).
+  virtual bool RebootNow() = 0;
 };
 
 }  // namespace qelwipe

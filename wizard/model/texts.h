@@ -29,6 +29,10 @@ inline constexpr char kIgnored[] =
     "You have chosen not to erase the file/folder being used by Windows or another application when selected "
     "Ignore Option.";
 inline constexpr char kRestartLater[] = "Files which were not removeable will be removed on next startup!";
+inline constexpr char kListTooLarge[] = "This file is too large to be a list of items to erase; nothing was taken from it:\r\n";
+inline constexpr char kRestartRefused[] =
+    "Windows did not restart. The files stay on disk, listed for this program: they are erased at the next "
+    "restart you make.";
 inline constexpr char kStillOnDisk[] = "These files could not be scheduled for erasing and are still on disk:";
 
 // Progress and results.

@@ -13,7 +13,7 @@ Wizard::Wizard(WizardView& view, SystemActions& system, FileSystem& files, Erase
       engine_(engine),
       pump_(std::move(pump)),
       files_(files),
-      walk_(files, [this] { Pump(); }),
+      walk_(files, [this] { Pump(); }, [this] { return run_.CancelRequested(); }),
       items_(files, registry, walk_, view),
       run_(files, engine, walk_, methods_, progress_, [this] { Pump(); }) {
   engine_.Advise(this);
@@ -22,16 +22,30 @@ Wizard::Wizard(WizardView& view, SystemActions& system, FileSystem& files, Erase
 Wizard::~Wizard() { engine_.Advise(nullptr); }
 
 void Wizard::Load(const std::string& argumentText) {
+  Load();
+  TakeHandOff(argumentText);
+}
+
+void Wizard::Load() {
   page_ = kWelcomePage;
   lastPage_ = kPageCount - 1;
   view_.ShowPage(page_);
   items_.Clear();
   methods_.FillMethodList();
+  // Busy until the hand-off list is in.
+  busy_ = true;
   UpdateButtons();
-  GetCommandLine(argumentText, items_, files_);
+}
+
+void Wizard::TakeHandOff(const std::string& argumentText) {
+  const bool taken = GetCommandLine(argumentText, items_, files_);
   const int count = items_.Count();
   label27_ = count >= 1 ? texts::kCountBefore + ("(" + std::to_string(count) + ")") + texts::kCountAfter : "";
-  view_.Refresh();
+  busy_ = false;
+  UpdateButtons();
+  if (!taken)
+    view_.ShowMessage({texts::kListTooLarge + argumentText, texts::kAppTitle, MessageButtons::Ok,
+                       MessageIcon::Exclamation});
 }
 
 void Wizard::UpdateButtons() {
@@ -45,6 +59,8 @@ void Wizard::UpdateButtons() {
     next_.caption = texts::kExit;
     back_.enabled = false;
   }
+  // Nothing moves on while a list or a scan is still coming in: an erase started now would miss it.
+  if (busy_) back_.enabled = next_.enabled = false;
   view_.Refresh();
 }
 
@@ -79,7 +95,16 @@ void Wizard::FinishWithFilesLeft() {
       page_ -= 1;
       break;
     case UserResult::RestartNow:
-      if (!RestartNow(system_, run_.NRFiles(), handedOn_)) ShowStillOnDisk(run_.NRFiles());
+      switch (RestartNow(system_, run_.NRFiles(), handedOn_)) {
+        case RestartOutcome::NotHandedOn:
+          ShowStillOnDisk(run_.NRFiles());
+          break;
+        case RestartOutcome::Refused:
+          view_.ShowMessage({texts::kRestartRefused, texts::kAppTitle, MessageButtons::Ok, MessageIcon::Exclamation});
+          break;
+        case RestartOutcome::Restarting:
+          break;
+      }
       Cancel();
       return;
     case UserResult::RestartLater:
@@ -157,7 +182,7 @@ void Wizard::ScanShellFolder(ShellFolders& shell, SpecialFolder folder) {
   // The scan's own pump must not start another.
   if (busy_) return;
   busy_ = true;
-  view_.Refresh();
+  UpdateButtons();
   const int page = page_;
   bool toldDuplicate = false;
   shell.Enumerate(folder, [&](const std::optional<std::string>& name) {
@@ -174,8 +199,7 @@ void Wizard::ScanShellFolder(ShellFolders& shell, SpecialFolder folder) {
     return page_ == page && !run_.CancelRequested();
   });
   busy_ = false;
-  if (items_.Count() >= 1) next_.enabled = true;
-  view_.Refresh();
+  UpdateButtons();
 }
 
 void Wizard::StartErase() {

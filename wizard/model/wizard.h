@@ -39,6 +39,11 @@ class Wizard final : public EngineEvents {
   // The form's load: list and methods set up, buttons refreshed, the list file
   // named by `argumentText` taken in, the item count shown.
   void Load(const std::string& argumentText);
+  // The same in two steps, so that the window shows while a long list is taken in:
+  // the pages set up, then the hand-off list, with the busy pointer and nothing to
+  // move on with until it is in.
+  void Load();
+  void TakeHandOff(const std::string& argumentText);
 
   void Next();
   void Back();
@@ -73,7 +78,7 @@ class Wizard final : public EngineEvents {
   const std::string& Label6() const { return label6_; }
   bool RestartPending() const { return restartPending_; }
   bool CancelRequested() const { return run_.CancelRequested(); }
-  // A scan of a shell folder is under way: the window shows the busy pointer.
+  // A scan of a shell folder or the hand-off list is under way: the window shows the busy pointer.
   bool Busy() const { return busy_; }
 
   ItemsList& Items() { return items_; }

@@ -208,7 +208,7 @@ class PosixFileSystem final : public FileSystem {
     return S_ISDIR(info->st_mode) && unlinkat(located->parent.get(), located->name.c_str(), AT_REMOVEDIR) == 0;
   }
 
-  std::optional<std::string> ReadRegularFile(const std::string& path) override {
+  std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override {
     // Not blocking: a pipe with no writer would otherwise hold the open for ever.
     const FileDescriptor file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
@@ -219,6 +219,7 @@ class PosixFileSystem final : public FileSystem {
       const ssize_t count = read(file.get(), buffer, sizeof buffer);
       if (count == 0) return content;
       if (count < 0 && errno != EINTR) return std::nullopt;
+      if (count > 0 && content.size() + static_cast<std::size_t>(count) > limit) return std::nullopt;
       if (count > 0) content.append(buffer, static_cast<std::size_t>(count));
     }
   }

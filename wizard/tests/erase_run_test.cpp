@@ -384,7 +384,9 @@ class ListingWithStrayName final : public FileSystem {
   void ClearAttributes(const std::string& path) override { inner_.ClearAttributes(path); }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
-  std::optional<std::string> ReadRegularFile(const std::string& path) override { return inner_.ReadRegularFile(path); }
+  std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override {
+    return inner_.ReadRegularFile(path, limit);
+  }
   std::string TemporaryFolder() override { return inner_.TemporaryFolder(); }
   std::string FoldCase(const std::string& text) override { return inner_.FoldCase(text); }
   std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override { return inner_.HoldFolder(path); }

@@ -164,9 +164,10 @@ std::unique_ptr<FolderHold> FakeFileSystem::HoldFolder(const std::string& path) 
   return std::make_unique<Hold>(*this, path);
 }
 
-std::optional<std::string> FakeFileSystem::ReadRegularFile(const std::string& path) {
+std::optional<std::string> FakeFileSystem::ReadRegularFile(const std::string& path, std::uint64_t limit) {
   const Node* node = Find(path);
-  if (!node || node->unreachable || node->unreadable || node->attributes.directory) return std::nullopt;
+  if (!node || node->unreachable || node->unreadable || node->attributes.directory || node->text.size() > limit)
+    return std::nullopt;
   return node->text;
 }
 

@@ -48,7 +48,7 @@ class FakeFileSystem final : public FileSystem {
   void ClearAttributes(const std::string& path) override;
   bool Delete(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
-  std::optional<std::string> ReadRegularFile(const std::string& path) override;
+  std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override;
   std::string TemporaryFolder() override { return temporaryFolder; }
   std::string FoldCase(const std::string& text) override;
   std::unique_ptr<FolderHold> HoldFolder(const std::string& path) override;
@@ -188,7 +188,10 @@ class RecordingSystem final : public SystemActions {
     runOnce = name + ": " + command;
     return true;
   }
-  void RebootNow() override { ++reboots; }
+  bool RebootNow() override {
+    ++reboots;
+    return !rebootRefused;
+  }
 
   std::optional<std::string> os = "Windows_NT", ini;
   std::set<std::string> failing;
@@ -196,6 +199,7 @@ class RecordingSystem final : public SystemActions {
   std::vector<std::vector<std::string>> lists;
   std::string runOnce;
   int made = 0, reboots = 0, recycleBinRefreshes = 0;
+  bool rebootRefused = false;
 };
 
 }  // namespace qelwipe::fakes

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "command_line.h"
+#include "texts.h"
 #include "wizard_fixture.h"
 
 namespace qelwipe {
@@ -125,6 +126,18 @@ TEST_F(PageFlowTest, RestartNowHandsTheFilesOnAndCloses) {
   EXPECT_TRUE(wizard.CancelRequested());
 }
 
+// A user who believes a restart is coming would leave the files where they are.
+TEST_F(PageFlowTest, ARefusedRestartIsToldAndTheFilesStayHandedOn) {
+  view.userResult = UserResult::RestartNow;
+  system.rebootRefused = true;
+  RunOn({"C:\\D"});
+  wizard.Next();
+  EXPECT_EQ(system.lists.size(), 1u);
+  ASSERT_EQ(view.messages.size(), 2u);  // the confirmation, then this
+  EXPECT_EQ(view.messages[1].text, texts::kRestartRefused);
+  EXPECT_TRUE(view.closed);
+}
+
 TEST_F(PageFlowTest, EraseMoreItemsLeadsToTheEmptiedListPage) {
   RunOn({"C:\\D\\a.txt"});
   wizard.Next();
@@ -208,6 +221,24 @@ TEST_F(WizardTest, AListLineHoldingANulIsTakenUpToIt) {
   wizard.Load("C:\\Temp\\ss1.tmp");
   ASSERT_EQ(wizard.Items().Count(), 1);
   EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\D");
+}
+
+// A bare name would be erased in whatever folder is current when the run comes; a file no
+// list comes near in size is not read into memory.
+TEST_F(WizardTest, AListGivesOnlyItsFullPathsAndAHugeFileIsRefusedWithAMessage) {
+  files.AddFile("C:\\a.txt", 1);
+  files.AddFile("report.doc", 1);
+  files.AddTextFile("C:\\Temp\\ss1.tmp", "report.doc\r\nC:\\a.txt\r\n");
+  wizard.Load("C:\\Temp\\ss1.tmp");
+  ASSERT_EQ(wizard.Items().Count(), 1);
+  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\a.txt");
+
+  files.AddFile("C:\\Temp\\ss2.tmp", kLongestListFile + 1);
+  wizard.Load("C:\\Temp\\ss2.tmp");
+  EXPECT_EQ(wizard.Items().Count(), 0);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, std::string(texts::kListTooLarge) + "C:\\Temp\\ss2.tmp");
+  EXPECT_TRUE(files.Exists("C:\\Temp\\ss2.tmp"));
 }
 
 TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {

@@ -183,7 +183,7 @@ class WinFileSystem final : public FileSystem {
     });
   }
 
-  std::optional<std::string> ReadRegularFile(const std::string& path) override {
+  std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override {
     const auto system = SystemPath(path);
     if (!system) return std::nullopt;
     // A folder does not open without backup semantics; a pipe or a device is no file.
@@ -195,6 +195,7 @@ class WinFileSystem final : public FileSystem {
     DWORD read = 0;
     do {
       if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+      if (content.size() + read > limit) return std::nullopt;
       content.append(buffer, read);
     } while (read != 0);
     return content;

@@ -36,9 +36,9 @@ void EnableShutdownPrivilege() {
 }
 
 // Not forced: a program asked to close may still save its work; only a hung one is ended.
-void RebootNow() {
+bool RebootNow() {
   EnableShutdownPrivilege();
-  ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_FLAG_PLANNED);
+  return ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_FLAG_PLANNED) != 0;
 }
 
 // RunOnce.
@@ -129,7 +129,7 @@ class WinSystemActions final : public SystemActions {
     return wideCommand && win::RegisterRunOnce(Wide(name), *wideCommand);
   }
 
-  void RebootNow() override { win::RebootNow(); }
+  bool RebootNow() override { return win::RebootNow(); }
 };
 
 }  // namespace

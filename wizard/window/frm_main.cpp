@@ -130,10 +130,12 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   SetUpMenus();
 
   wizard_ = std::make_unique<Wizard>(*this, *system_, *files_, *engine_, *registry_, [this] { PumpMessages(); });
-  wizard_->Load(argumentText);
-  if (!form_) return false;  // closed while the list was read
+  wizard_->Load();
+  // Shown before the hand-off list is taken in: measuring the folders it names may take a while.
   ShowWindow(form_, show);
   UpdateWindow(form_);
+  wizard_->TakeHandOff(argumentText);
+  if (!form_) return false;  // closed while the list was read
   // Enter moves the wizard on from the start.
   SetFocus(Control(ids::btnNext));
   return true;

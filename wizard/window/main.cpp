@@ -15,11 +15,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   // One apartment thread: the Wipe control and the shell dialogs live on it.
   const HRESULT ole = OleInitialize(nullptr);
   int code = 1;
-  {
+  // What escapes the window procedures' own guards (memory running out while the list is
+  // read, above all) ends the program with a code, never with an abort.
+  try {
     qelwipe::win::FrmMain form(instance);
     // The command line in UTF-16, as the system holds it: a list file named outside the code page is still found.
     const auto commandLine = winkit::WideToUtf8(GetCommandLineW());
     if (form.Create(qelwipe::ArgumentText(commandLine.value_or(std::string())), show)) code = form.Run();
+  } catch (...) {
+    code = 1;
   }
   if (SUCCEEDED(ole)) OleUninitialize();
   return code;

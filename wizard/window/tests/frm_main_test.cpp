@@ -16,6 +16,7 @@
 #include "scope_exit.h"
 #include "temp_folder.h"
 #include "text.h"
+#include "texts.h"
 #include "wizard_driver.h"
 
 namespace qelwipe::testing {
@@ -581,6 +582,22 @@ TEST_F(FrmMainTest, AUtf8ListFileAndAnAnsiOneBothGiveTheirPaths) {
     for (int row = 0; row < wizard.RowCount(); ++row)
       EXPECT_EQ(wizard.Cell(row, 0), list.names[static_cast<std::size_t>(row)]);
   }
+}
+
+// Any file can be handed to the program: one far beyond any list is refused with a word, never read whole.
+TEST_F(FrmMainTest, AHugeArgumentFileGivesAMessageNotACrash) {
+  const std::string huge = folder / "huge.txt";
+  std::ofstream(huge, std::ios::binary).put('C');
+  fs::resize_file(huge, 100u << 20);
+  WizardProcess wizard("\"" + huge + "\"");
+  ASSERT_TRUE(wizard.Started());
+  const Dialog box = wizard.WaitForDialog(qelwipe::texts::kAppTitle);
+  ASSERT_TRUE(box.window);
+  EXPECT_EQ(box.Text(), qelwipe::texts::kListTooLarge + huge);
+  box.Press(IDOK);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(box.window); }));
+  EXPECT_TRUE(wizard.Running());
+  EXPECT_TRUE(fs::exists(huge));
 }
 
 }  // namespace

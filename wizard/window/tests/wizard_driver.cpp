@@ -231,6 +231,12 @@ WizardProcess::WizardProcess(const std::string& arguments) {
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process_))
     return;
   form_ = WaitForWindow(process_.dwProcessId, kFormClass, nullptr, 10s, [this] { return !Running(); });
+  AwaitHandOff();
+}
+
+// The window shows before the hand-off list is taken in; Next is enabled once it is.
+void WizardProcess::AwaitHandOff() {
+  if (form_ && !WaitFor([this] { return IsWindowEnabled(Control(ids::btnNext)) != 0; }, 20s)) form_ = nullptr;
 }
 
 WizardProcess::WizardProcess(StartedElsewhere wait) {
@@ -240,6 +246,7 @@ WizardProcess::WizardProcess(StartedElsewhere wait) {
   GetWindowThreadProcessId(form, &process_.dwProcessId);
   process_.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process_.dwProcessId);
   if (process_.hProcess) form_ = form;
+  AwaitHandOff();
 }
 
 WizardProcess::~WizardProcess() {

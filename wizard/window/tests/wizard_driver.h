@@ -108,6 +108,7 @@ class WizardProcess {
   bool Screenshot(const std::string& path, HWND window = nullptr) const;
 
  private:
+  void AwaitHandOff();
   PROCESS_INFORMATION process_{};
   HWND form_ = nullptr;
 };
