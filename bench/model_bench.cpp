@@ -53,15 +53,21 @@ class NoActions final : public SystemActions {
   void RefreshRecycleBinIcon() override {}
   std::string ProgramPath() override { return {}; }
   std::optional<std::string> EnvironmentVariable(const std::string&) override { return std::nullopt; }
-  bool EnsureFolder(const std::string&) override { return false; }
+  HoldingFolderState EnsureHoldingFolder(const std::string&) override { return HoldingFolderState::Unusable; }
+  void RemoveOwnFolder(const std::string&) override {}
   std::optional<std::string> CreateTempFile(const std::string&, const std::string&) override { return std::nullopt; }
   void RemoveOwnFile(const std::string&) override {}
   bool MoveAtNextStart(const std::string&, const std::string&) override { return false; }
+  bool MayMoveAtNextStart() override { return false; }
+  std::size_t MoveAtNextStartElevated(const std::vector<std::pair<std::string, std::string>>&) override { return 0; }
+  std::vector<std::string> PendingMoveTargets() override { return {}; }
   std::optional<std::string> ShortPath(const std::string&) override { return std::nullopt; }
   std::optional<std::string> ReadIniSection(const std::string&, const std::string&) override { return std::nullopt; }
   bool WriteIniSection(const std::string&, const std::string&, const std::string&) override { return false; }
   std::optional<std::string> WriteListFile(const std::vector<std::string>&) override { return std::nullopt; }
+  std::optional<std::vector<std::string>> ReadListFile(const std::string&) override { return std::nullopt; }
   bool RegisterRunOnce(const std::string&, const std::string&) override { return false; }
+  std::optional<std::string> RunOnceCommand(const std::string&) override { return std::nullopt; }
   bool RebootNow() override { return true; }
 };
 

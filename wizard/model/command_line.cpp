@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <set>
+
 #include "list_file.h"
 #include "shell_folders.h"
 
@@ -28,6 +30,11 @@ std::string WithoutTrailingSeparators(std::string folder, char separator) {
   return folder;
 }
 
+// A path as the system's pending moves and a long list name it alike: without "\\?\" or "\??\".
+std::string WithoutNamespace(const std::string& path) {
+  return path.starts_with("\\\\?\\") || path.starts_with("\\??\\") ? path.substr(4) : path;
+}
+
 // Letter case is ignored, as for the items list's duplicates.
 bool InTemporaryFolder(const std::string& path, FileSystem& files) {
   const std::string temporary = files.TemporaryFolder();
@@ -39,17 +46,29 @@ bool InTemporaryFolder(const std::string& path, FileSystem& files) {
 
 }  // namespace
 
-bool GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files) {
-  if (argumentText.empty()) return true;
-  if (files.FileLength(argumentText).value_or(0) > kLongestListFile) return false;
+HandOffIntake GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files,
+                             const std::vector<std::string>& pendingMoves) {
+  HandOffIntake intake;
+  if (argumentText.empty()) return intake;
+  if (files.FileLength(argumentText).value_or(0) > kLongestListFile) {
+    intake.tooLarge = true;
+    return intake;
+  }
   const auto content = files.ReadRegularFile(argumentText, kLongestListFile);
-  if (!content) return true;
-  for (const auto& path : listfile::ReadPaths(*content))
-    if (IsFullPath(path, files.Separator())) items.AddSelection(path + '\0' + '\0');
+  if (!content) return intake;
+  std::set<std::string> pending;
+  for (const auto& target : pendingMoves) pending.insert(files.FoldCase(WithoutNamespace(target)));
+  for (const auto& path : listfile::ReadPaths(*content)) {
+    if (!IsFullPath(path, files.Separator())) continue;
+    if (pending.contains(files.FoldCase(WithoutNamespace(path))))
+      intake.waiting.push_back(path);
+    else
+      items.AddSelection(path + '\0' + '\0');
+  }
   // Only a list a writer made for the hand-off goes; anything else handed to the
   // program (a document dropped on it, a file elsewhere) is the user's own.
   if (listfile::IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);
-  return true;
+  return intake;
 }
 
 }  // namespace qelwipe

@@ -1,7 +1,10 @@
 #include "deferred_deletion.h"
 
+#include <algorithm>
 #include <set>
 
+#include "command_line.h"
+#include "list_file.h"
 #include "texts.h"
 
 namespace qelwipe {
@@ -13,19 +16,13 @@ bool BeginsWithDriveRoot(std::string_view path) {
   return ((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) && path[1] == ':' && path[2] == '\\';
 }
 
-// The list for the wizard at the next logon, and the command that starts it with it. There is one
-// such command: it names again what earlier hand-offs of this program run named.
-bool HandToNextLogon(SystemActions& system, std::vector<std::string>& handedOn, const std::vector<std::string>& paths) {
-  std::vector<std::string> all = handedOn;
-  all.insert(all.end(), paths.begin(), paths.end());
-  const auto list = system.WriteListFile(all);
-  if (!list) return false;
-  if (!system.RegisterRunOnce(kRunOnceValueName, StartOnceCommand(system.ProgramPath(), *list))) {
-    system.RemoveOwnFile(*list);
-    return false;
-  }
-  handedOn = std::move(all);
-  return true;
+// Whether `target` is a holding file of the holding folder of `source`'s drive.
+bool IsHoldingFileOf(const std::string& target, const std::string& source) {
+  const auto folder = HoldingFolder(source);
+  if (!folder) return false;
+  const std::string prefix = *folder + "\\" + kHoldingFilePrefix;
+  return target.size() > prefix.size() && target.starts_with(prefix) &&
+         target.find('\\', prefix.size()) == std::string::npos;
 }
 
 }  // namespace
@@ -64,32 +61,104 @@ bool ReplaceFileOnReboot(SystemActions& system, const std::string& source, const
   return system.WriteIniSection(kWinInitFile, kRenameSection, RenameSectionWith(*section, *shortTarget, *shortSource));
 }
 
-std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files,
-                                      std::vector<std::string>& handedOn) {
-  std::vector<std::string> scheduled, holding, unscheduled;
+bool HandToNextLogon(SystemActions& system, const std::vector<std::string>& paths) {
+  // One start-once command names one list: what an earlier hand-off registered goes into the new one.
+  const auto command = system.RunOnceCommand(kRunOnceValueName);
+  const std::string earlierList = command ? ArgumentText(*command) : std::string();
+  std::vector<std::string> all;
+  if (!earlierList.empty())
+    if (const auto earlier = system.ReadListFile(earlierList)) all = *earlier;
+  std::set<std::string> seen(all.begin(), all.end());
+  for (const auto& path : paths)
+    if (seen.insert(path).second) all.push_back(path);
+  const auto list = system.WriteListFile(all);
+  if (!list) return false;
+  if (!system.RegisterRunOnce(kRunOnceValueName, StartOnceCommand(system.ProgramPath(), *list))) {
+    system.RemoveOwnFile(*list);
+    return false;
+  }
+  if (!earlierList.empty() && listfile::IsHandOffName(earlierList)) system.RemoveOwnFile(earlierList);
+  return true;
+}
+
+std::vector<bool> ScheduleMoves(SystemActions& system, const std::vector<Move>& moves) {
+  std::vector<bool> scheduled(moves.size(), false);
+  if (moves.empty()) return scheduled;
+  if (system.MayMoveAtNextStart()) {
+    for (std::size_t i = 0; i < moves.size(); ++i) scheduled[i] = ReplaceFileOnReboot(system, moves[i].first, moves[i].second);
+    return scheduled;
+  }
+  // Only this step needs an administrator: the program started again with those rights
+  // makes the moves, and nothing else, while the holding files and the start-once command
+  // stay this user's own.
+  const std::size_t made = std::min(system.MoveAtNextStartElevated(moves), moves.size());
+  std::fill(scheduled.begin(), scheduled.begin() + static_cast<std::ptrdiff_t>(made), true);
+  return scheduled;
+}
+
+std::size_t ScheduleListedMoves(SystemActions& system, const std::vector<std::string>& lines) {
+  std::size_t made = 0;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2, ++made) {
+    // Started with an administrator's rights, the program moves only locked files into
+    // holding files of their own drives, whoever wrote the list.
+    if (!IsHoldingFileOf(lines[i + 1], lines[i]) || !ReplaceFileOnReboot(system, lines[i], lines[i + 1])) break;
+  }
+  return made;
+}
+
+std::optional<std::size_t> ScheduleMovesOfArgument(SystemActions& system, std::string_view argumentText) {
+  if (!argumentText.starts_with(kScheduleMovesSwitch)) return std::nullopt;
+  std::string_view list = argumentText.substr(std::string_view(kScheduleMovesSwitch).size());
+  if (list.size() >= 2 && list.front() == '"' && list.back() == '"') list = list.substr(1, list.size() - 2);
+  const auto lines = system.ReadListFile(std::string(list));
+  return lines ? ScheduleListedMoves(system, *lines) : 0;
+}
+
+std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files) {
+  using State = SystemActions::HoldingFolderState;
+  std::vector<Move> moves;
+  std::vector<std::string> unscheduled, madeFolders;
   std::set<std::string> seen;
   for (const auto& path : files) {
     if (!seen.insert(path).second) continue;
     const auto folder = HoldingFolder(path);
-    std::optional<std::string> target;
-    if (folder && system.EnsureFolder(*folder)) target = system.CreateTempFile(*folder, kHoldingFilePrefix);
-    if (target && ReplaceFileOnReboot(system, path, *target)) {
-      scheduled.push_back(path);
-      holding.push_back(*target);
+    const State state = folder ? system.EnsureHoldingFolder(*folder) : State::Unusable;
+    if (state == State::Made) madeFolders.push_back(*folder);
+    const auto target = state != State::Unusable ? system.CreateTempFile(*folder, kHoldingFilePrefix) : std::nullopt;
+    if (target)
+      moves.emplace_back(path, *target);
+    else
+      unscheduled.push_back(path);
+  }
+  const std::vector<bool> scheduled = ScheduleMoves(system, moves);
+  std::vector<std::string> holding;
+  for (std::size_t i = 0; i < moves.size(); ++i) {
+    if (scheduled[i]) {
+      holding.push_back(moves[i].second);
       continue;
     }
-    if (target) system.RemoveOwnFile(*target);
-    unscheduled.push_back(path);
+    system.RemoveOwnFile(moves[i].second);
+    unscheduled.push_back(moves[i].first);
   }
+  // No holding folder made now is left behind for nothing.
+  for (const auto& folder : madeFolders)
+    if (std::none_of(holding.begin(), holding.end(),
+                     [&](const std::string& target) { return target.starts_with(folder + "\\"); }))
+      system.RemoveOwnFolder(folder);
   // Moved whole, a file still holds its content: only the wizard at the next logon erases it.
-  if (!holding.empty() && !HandToNextLogon(system, handedOn, holding))
-    unscheduled.insert(unscheduled.end(), scheduled.begin(), scheduled.end());
-  return unscheduled;
+  if (!holding.empty() && !HandToNextLogon(system, holding))
+    for (std::size_t i = 0; i < moves.size(); ++i)
+      if (scheduled[i]) unscheduled.push_back(moves[i].first);
+  // Named in the order they were met.
+  const std::set<std::string> left(unscheduled.begin(), unscheduled.end());
+  std::vector<std::string> inOrder;
+  for (const auto& path : files)
+    if (left.contains(path) && std::find(inOrder.begin(), inOrder.end(), path) == inOrder.end()) inOrder.push_back(path);
+  return inOrder;
 }
 
-RestartOutcome RestartNow(SystemActions& system, const std::vector<std::string>& files,
-                          std::vector<std::string>& handedOn) {
-  if (!HandToNextLogon(system, handedOn, files)) return RestartOutcome::NotHandedOn;
+RestartOutcome RestartNow(SystemActions& system, const std::vector<std::string>& files) {
+  if (!HandToNextLogon(system, files)) return RestartOutcome::NotHandedOn;
   return system.RebootNow() ? RestartOutcome::Restarting : RestartOutcome::Refused;
 }
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "system_actions.h"
@@ -36,19 +37,39 @@ bool IsWindowsNT(const std::optional<std::string>& osVariable);
 // Schedules the move of `source` over `target` at the next system start.
 bool ReplaceFileOnReboot(SystemActions& system, const std::string& source, const std::string& target);
 
+// A move at the next system start: the locked file, and the holding file it replaces.
+using Move = std::pair<std::string, std::string>;
+
+// The private argument with which the program, started again with an administrator's
+// rights, registers the moves that a list file names: a source, then its target, line by line.
+inline constexpr char kScheduleMovesSwitch[] = "/schedule-moves ";
+
+// Registers the moves at the next system start, by this process where it may, else by the
+// program started again with the rights to (the user is asked); per move whether it was.
+std::vector<bool> ScheduleMoves(SystemActions& system, const std::vector<Move>& moves);
+
+// The program started with kScheduleMovesSwitch: registers the listed moves in order, each
+// only when its target is a holding file of its source's drive; how many were registered
+// before the first that was not.
+std::size_t ScheduleListedMoves(SystemActions& system, const std::vector<std::string>& lines);
+// The same for the program's argument text: nothing when it does not begin with the switch.
+std::optional<std::size_t> ScheduleMovesOfArgument(SystemActions& system, std::string_view argumentText);
+
+// Lists `paths` for the wizard at the next logon, with what an earlier hand-off listed:
+// one start-once command names one list, and the earlier list file goes.
+bool HandToNextLogon(SystemActions& system, const std::vector<std::string>& paths);
+
 // Moves every file into the holding folder of its drive at the next system
 // start, then lists the holding files for the wizard at the next logon. The
-// files that could not be scheduled, each once. `handedOn` holds what this
-// program run has handed to the next logon so far.
-std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files,
-                                      std::vector<std::string>& handedOn);
+// files that could not be scheduled, each once; a holding folder made for them
+// is removed again.
+std::vector<std::string> RestartLater(SystemActions& system, const std::vector<std::string>& files);
 
 // Lists the files for the wizard at the next logon and restarts the computer: no
 // restart when the records could not be made; the records stay when the system
 // refuses the restart.
 enum class RestartOutcome { Restarting, NotHandedOn, Refused };
-RestartOutcome RestartNow(SystemActions& system, const std::vector<std::string>& files,
-                          std::vector<std::string>& handedOn);
+RestartOutcome RestartNow(SystemActions& system, const std::vector<std::string>& files);
 
 // The message naming files that are still on disk, each once.
 std::string StillOnDiskText(const std::vector<std::string>& files);

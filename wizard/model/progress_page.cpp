@@ -80,5 +80,6 @@ void ProgressPage::ShowIgnored() {
 }
 
 void ProgressPage::ShowRestartLater() { label17.text = texts::kRestartLater; }
+void ProgressPage::ShowStillOnDisk() { label17.text = texts::kNotScheduled; }
 
 }  // namespace qelwipe

@@ -42,6 +42,8 @@ class ProgressPage {
   // Outcomes of the dialog for files left over.
   void ShowIgnored();
   void ShowRestartLater();
+  // Restart Later could not record every move: files stay on disk.
+  void ShowStillOnDisk();
 
   Label lblFolders{"..."}, lblFiles{"..."}, lblSize{"..."}, lblRound{"..."}, lblPass{"..."};
   // Current file, then the result; once the user ignored files left over, red for good.

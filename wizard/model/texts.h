@@ -33,6 +33,7 @@ inline constexpr char kListTooLarge[] = "This file is too large to be a list of 
 inline constexpr char kRestartRefused[] =
     "Windows did not restart. The files stay on disk, listed for this program: they are erased at the next "
     "restart you make.";
+inline constexpr char kNotScheduled[] = "Files which were not removeable could not all be scheduled and stay on disk!";
 inline constexpr char kStillOnDisk[] = "These files could not be scheduled for erasing and are still on disk:";
 
 // Progress and results.

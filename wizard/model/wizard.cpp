@@ -38,12 +38,16 @@ void Wizard::Load() {
 }
 
 void Wizard::TakeHandOff(const std::string& argumentText) {
-  const bool taken = GetCommandLine(argumentText, items_, files_);
+  const auto intake =
+      GetCommandLine(argumentText, items_, files_,
+                     argumentText.empty() ? std::vector<std::string>() : system_.PendingMoveTargets());
+  // Not yet moved into place: handed on again, to the logon after the restart.
+  if (!intake.waiting.empty()) HandToNextLogon(system_, intake.waiting);
   const int count = items_.Count();
   label27_ = count >= 1 ? texts::kCountBefore + ("(" + std::to_string(count) + ")") + texts::kCountAfter : "";
   busy_ = false;
   UpdateButtons();
-  if (!taken)
+  if (intake.tooLarge)
     view_.ShowMessage({texts::kListTooLarge + argumentText, texts::kAppTitle, MessageButtons::Ok,
                        MessageIcon::Exclamation});
 }
@@ -95,7 +99,7 @@ void Wizard::FinishWithFilesLeft() {
       page_ -= 1;
       break;
     case UserResult::RestartNow:
-      switch (RestartNow(system_, run_.NRFiles(), handedOn_)) {
+      switch (RestartNow(system_, run_.NRFiles())) {
         case RestartOutcome::NotHandedOn:
           ShowStillOnDisk(run_.NRFiles());
           break;
@@ -108,8 +112,13 @@ void Wizard::FinishWithFilesLeft() {
       Cancel();
       return;
     case UserResult::RestartLater:
-      progress_.ShowRestartLater();
-      if (const auto left = RestartLater(system_, run_.NRFiles(), handedOn_); !left.empty()) ShowStillOnDisk(left);
+      // "Removed on next startup" only when every move was recorded.
+      if (const auto left = RestartLater(system_, run_.NRFiles()); left.empty()) {
+        progress_.ShowRestartLater();
+      } else {
+        progress_.ShowStillOnDisk();
+        ShowStillOnDisk(left);
+      }
       break;
     case UserResult::None:
       break;

@@ -113,8 +113,6 @@ class Wizard final : public EngineEvents {
   std::string label27_;
   std::string label6_ = "Items....................";
   bool restartPending_ = false;
-  // Files handed to the next logon by this program run.
-  std::vector<std::string> handedOn_;
   bool inTimerTick_ = false;
   bool busy_ = false;
 };

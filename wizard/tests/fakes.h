@@ -163,16 +163,32 @@ class RecordingSystem final : public SystemActions {
   void RefreshRecycleBinIcon() override { ++recycleBinRefreshes; }
   std::string ProgramPath() override { return "C:\\Program Files\\Qel Tarnwick\\qelwipe.exe"; }
   std::optional<std::string> EnvironmentVariable(const std::string&) override { return os; }
-  bool EnsureFolder(const std::string& folder) override { return !failing.contains(folder); }
+  HoldingFolderState EnsureHoldingFolder(const std::string& folder) override {
+    if (failing.contains(folder)) return HoldingFolderState::Unusable;
+    return existing.insert(folder).second ? HoldingFolderState::Made : HoldingFolderState::Found;
+  }
+  void RemoveOwnFolder(const std::string& folder) override { removedFolders.push_back(folder); }
   std::optional<std::string> CreateTempFile(const std::string& folder, const std::string& prefix) override {
     if (failing.contains(folder + "\\" + prefix)) return std::nullopt;
     return folder + "\\" + prefix + std::to_string(++made) + ".tmp";
   }
   void RemoveOwnFile(const std::string& path) override { removed.push_back(path); }
   bool MoveAtNextStart(const std::string& source, const std::string& target) override {
-    if (!failing.contains(source)) moves.push_back(source + " > " + target);
+    if (!failing.contains(source)) moves.push_back((elevated ? "elevated " : "") + source + " > " + target);
     return !failing.contains(source);
   }
+  bool MayMoveAtNextStart() override { return administrator || elevated; }
+  // As the program started again with the rights does it: in order, up to the first failure.
+  std::size_t MoveAtNextStartElevated(const std::vector<std::pair<std::string, std::string>>& list) override {
+    ++elevations;
+    if (elevationRefused) return 0;
+    elevated = true;
+    std::size_t made = 0;
+    while (made < list.size() && MoveAtNextStart(list[made].first, list[made].second)) ++made;
+    elevated = false;
+    return made;
+  }
+  std::vector<std::string> PendingMoveTargets() override { return pending; }
   std::optional<std::string> ShortPath(const std::string& path) override { return path.substr(0, 3) + "SHORT~1"; }
   std::optional<std::string> ReadIniSection(const std::string&, const std::string&) override { return ini; }
   bool WriteIniSection(const std::string& file, const std::string& section, const std::string& text) override {
@@ -184,9 +200,18 @@ class RecordingSystem final : public SystemActions {
     lists.push_back(paths);
     return "C:\\Temp\\ss" + std::to_string(lists.size()) + ".tmp";
   }
+  std::optional<std::vector<std::string>> ReadListFile(const std::string& path) override {
+    for (std::size_t i = 0; i < lists.size(); ++i)
+      if (path == "C:\\Temp\\ss" + std::to_string(i + 1) + ".tmp") return lists[i];
+    return std::nullopt;
+  }
   bool RegisterRunOnce(const std::string& name, const std::string& command) override {
     runOnce = name + ": " + command;
     return true;
+  }
+  std::optional<std::string> RunOnceCommand(const std::string& name) override {
+    if (!runOnce.starts_with(name + ": ")) return std::nullopt;
+    return runOnce.substr(name.size() + 2);
   }
   bool RebootNow() override {
     ++reboots;
@@ -194,8 +219,10 @@ class RecordingSystem final : public SystemActions {
   }
 
   std::optional<std::string> os = "Windows_NT", ini;
-  std::set<std::string> failing;
-  std::vector<std::string> moves, removed;
+  std::set<std::string> failing, existing;
+  std::vector<std::string> moves, removed, removedFolders, pending;
+  bool administrator = true, elevationRefused = false, elevated = false;
+  int elevations = 0;
   std::vector<std::vector<std::string>> lists;
   std::string runOnce;
   int made = 0, reboots = 0, recycleBinRefreshes = 0;

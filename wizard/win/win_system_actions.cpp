@@ -1,7 +1,14 @@
 #include "win_system_actions.h"
 
 #include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+#include <shellapi.h>
 
+#include <memory>
+
+#include "command_line.h"
+#include "deferred_deletion.h"
 #include "handles.h"
 #include "list_file.h"
 #include "text.h"
@@ -41,6 +48,124 @@ bool RebootNow() {
   return ExitWindowsEx(EWX_REBOOT | EWX_FORCEIFHUNG, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_FLAG_PLANNED) != 0;
 }
 
+// The user this process runs as: its token's SID in string form, and the SID itself.
+struct User {
+  std::wstring text;
+  std::vector<BYTE> sid;
+};
+
+std::optional<User> CurrentUser() {
+  winkit::UniqueKernelObject token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return std::nullopt;
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> block(size);
+  if (!size || !GetTokenInformation(token.get(), TokenUser, block.data(), size, &size)) return std::nullopt;
+  const PSID sid = reinterpret_cast<TOKEN_USER*>(block.data())->User.Sid;
+  wchar_t* text = nullptr;
+  if (!ConvertSidToStringSidW(sid, &text)) return std::nullopt;
+  User user{text, std::vector<BYTE>(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid))};
+  LocalFree(text);
+  return user;
+}
+
+bool IsElevated() {
+  winkit::UniqueKernelObject token;
+  TOKEN_ELEVATION elevation{};
+  DWORD size = 0;
+  // Where the system cannot tell (no such information), the moves are simply tried.
+  return !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put()) ||
+         !GetTokenInformation(token.get(), TokenElevation, &elevation, sizeof elevation, &size) ||
+         elevation.TokenIsElevated != 0;
+}
+
+SystemActions::HoldingFolderState EnsureHoldingFolder(const std::wstring& folder) {
+  using State = SystemActions::HoldingFolderState;
+  const auto user = CurrentUser();
+  if (!user) return State::Unusable;
+  // Nothing inherited from the drive root, where every signed-in user may change what is made.
+  const std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user->text + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+    return State::Unusable;
+  const std::unique_ptr<void, decltype(&LocalFree)> heldDescriptor(descriptor, &LocalFree);
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  if (CreateDirectoryW(folder.c_str(), &attributes)) return State::Made;
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return State::Unusable;
+  // One made by someone else, or a link put in its place, could hand the files to them.
+  const winkit::UniqueFile existing(CreateFileW(folder.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING,
+                                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!existing || !GetFileInformationByHandle(existing.get(), &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return State::Unusable;
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR ownerDescriptor = nullptr;
+  if (GetSecurityInfo(existing.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      &ownerDescriptor) != ERROR_SUCCESS)
+    return State::Unusable;
+  const std::unique_ptr<void, decltype(&LocalFree)> heldOwner(ownerDescriptor, &LocalFree);
+  const bool ours = EqualSid(owner, const_cast<BYTE*>(user->sid.data())) ||
+                    IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
+  return ours ? State::Found : State::Unusable;
+}
+
+// The moves made by the program started again as an administrator: the count it answers.
+std::size_t MoveElevated(const std::string& program, const std::vector<std::pair<std::string, std::string>>& moves) {
+  std::vector<std::string> lines;
+  for (const auto& [source, target] : moves) {
+    lines.push_back(source);
+    lines.push_back(target);
+  }
+  std::string list;
+  if (!listfile::CreateListFile(lines, list)) return 0;
+  const std::wstring parameters = Wide(kScheduleMovesSwitch) + L"\"" + Wide(list) + L"\"";
+  const std::wstring file = Wide(program);
+  SHELLEXECUTEINFOW run{};
+  run.cbSize = sizeof run;
+  run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_NOASYNC;
+  run.lpVerb = L"runas";
+  run.lpFile = file.c_str();
+  run.lpParameters = parameters.c_str();
+  run.nShow = SW_HIDE;
+  DWORD made = 0;
+  // Refused (the user said no, or may not): nothing is moved.
+  if (ShellExecuteExW(&run) && run.hProcess) {
+    const winkit::UniqueKernelObject process(run.hProcess);
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0 || !GetExitCodeProcess(process.get(), &made))
+      made = 0;
+  }
+  DeleteFileW(Wide(list).c_str());
+  return made;
+}
+
+// Every target of the renames the system makes at its next start ("\??\C:\x", "!\??\C:\y").
+std::vector<std::string> PendingMoveTargets() {
+  std::vector<std::string> targets;
+  constexpr wchar_t kKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+  constexpr wchar_t kValue[] = L"PendingFileRenameOperations";
+  DWORD size = 0;
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, RRF_RT_REG_MULTI_SZ, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return targets;
+  std::wstring block(size / sizeof(wchar_t) + 1, L'\0');
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, kValue, RRF_RT_REG_MULTI_SZ, nullptr, block.data(), &size) != ERROR_SUCCESS)
+    return targets;
+  bool isTarget = false;
+  for (std::size_t start = 0; start < block.size();) {
+    const std::size_t end = block.find(L'\0', start);
+    if (end == std::wstring::npos) break;
+    std::wstring_view name(block.data() + start, end - start);
+    start = end + 1;
+    if (isTarget && name.starts_with(L'!')) name.remove_prefix(1);
+    if (isTarget && !name.empty())
+      if (auto text = winkit::WideToUtf8(name)) targets.push_back(std::move(*text));
+    isTarget = !isTarget;
+  }
+  return targets;
+}
+
 // RunOnce.
 bool RegisterRunOnce(const std::wstring& name, const std::wstring& command) {
   winkit::UniqueKey key;
@@ -73,12 +198,10 @@ class WinSystemActions final : public SystemActions {
         [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(wideName.c_str(), buffer, size); });
   }
 
-  bool EnsureFolder(const std::string& folder) override {
-    const std::wstring path = Wide(folder);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    return CreateDirectoryW(path.c_str(), nullptr) != 0;
+  HoldingFolderState EnsureHoldingFolder(const std::string& folder) override {
+    return win::EnsureHoldingFolder(Wide(folder));
   }
+  void RemoveOwnFolder(const std::string& folder) override { RemoveDirectoryW(Wide(folder).c_str()); }
 
   std::optional<std::string> CreateTempFile(const std::string& folder, const std::string& prefix) override {
     wchar_t name[MAX_PATH] = {};
@@ -95,6 +218,12 @@ class WinSystemActions final : public SystemActions {
     return MoveFileExW(Wide(source).c_str(), Wide(target).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
   }
+
+  bool MayMoveAtNextStart() override { return IsElevated(); }
+  std::size_t MoveAtNextStartElevated(const std::vector<std::pair<std::string, std::string>>& moves) override {
+    return MoveElevated(ProgramPath(), moves);
+  }
+  std::vector<std::string> PendingMoveTargets() override { return win::PendingMoveTargets(); }
 
   std::optional<std::string> ShortPath(const std::string& path) override {
     const std::wstring longPath = Wide(path);
@@ -124,9 +253,35 @@ class WinSystemActions final : public SystemActions {
     return listFile;
   }
 
+  std::optional<std::vector<std::string>> ReadListFile(const std::string& path) override {
+    const winkit::UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+    std::string content;
+    char buffer[4096];
+    DWORD read = 0;
+    do {
+      if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) || content.size() + read > kLongestListFile)
+        return std::nullopt;
+      content.append(buffer, read);
+    } while (read != 0);
+    return listfile::ReadPaths(content);
+  }
+
   bool RegisterRunOnce(const std::string& name, const std::string& command) override {
     const auto wideCommand = winkit::Utf8ToWide(command);
     return wideCommand && win::RegisterRunOnce(Wide(name), *wideCommand);
+  }
+
+  std::optional<std::string> RunOnceCommand(const std::string& name) override {
+    const std::wstring wideName = Wide(name);
+    return TextOfCall([&](wchar_t* buffer, DWORD size) -> DWORD {
+      DWORD bytes = size * sizeof(wchar_t);
+      const LSTATUS status =
+          RegGetValueW(HKEY_CURRENT_USER, kRunOnceKey, wideName.c_str(), RRF_RT_REG_SZ, nullptr, buffer, &bytes);
+      if (status == ERROR_MORE_DATA) return bytes / sizeof(wchar_t) + 1;
+      return status == ERROR_SUCCESS && bytes >= sizeof(wchar_t) ? bytes / sizeof(wchar_t) - 1 : 0;
+    });
   }
 
   bool RebootNow() override { return win::RebootNow(); }

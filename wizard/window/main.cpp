@@ -5,7 +5,9 @@
 #include <commctrl.h>
 #include <ole2.h>
 
+#include "deferred_deletion.h"
 #include "frm_main.h"
+#include "win_system_actions.h"
 #include "text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
@@ -18,10 +20,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   // What escapes the window procedures' own guards (memory running out while the list is
   // read, above all) ends the program with a code, never with an abort.
   try {
-    qelwipe::win::FrmMain form(instance);
     // The command line in UTF-16, as the system holds it: a list file named outside the code page is still found.
     const auto commandLine = winkit::WideToUtf8(GetCommandLineW());
-    if (form.Create(qelwipe::ArgumentText(commandLine.value_or(std::string())), show)) code = form.Run();
+    const std::string argument = qelwipe::ArgumentText(commandLine.value_or(std::string()));
+    // Started again with an administrator's rights for the one step that needs them: no window.
+    const auto system = qelwipe::win::MakeWinSystemActions();
+    if (const auto moved = qelwipe::ScheduleMovesOfArgument(*system, argument)) {
+      code = static_cast<int>(*moved);
+    } else {
+      qelwipe::win::FrmMain form(instance);
+      if (form.Create(argument, show)) code = form.Run();
+    }
   } catch (...) {
     code = 1;
   }
