@@ -1,0 +1,132 @@
+#include "cli_options.h"
+
+#include <array>
+#include <charconv>
+#include <string_view>
+
+#include "method_catalogue.h"
+
+namespace qelwipe::cli {
+namespace {
+
+// Short names of the methods, in the order of the wizard's list: a name's position is its index.
+constexpr std::array<std::string_view, kMethodCount> kMethodNames{
+    "zero",      "random",   "stop-software", "navso-rll",  "navso-mfm", "dod",
+    "schneier",  "beyond-dod", "gutmann",     "fill",       "government"};
+
+std::optional<long long> WholeNumber(std::string_view text) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<int> MethodByName(const std::string& text) {
+  if (const auto number = WholeNumber(text)) {
+    if (*number >= 0 && *number < kMethodCount) return static_cast<int>(*number);
+    return std::nullopt;
+  }
+  for (std::size_t i = 0; i < kMethodNames.size(); ++i)
+    if (kMethodNames[i] == text) return static_cast<int>(i);
+  return std::nullopt;
+}
+
+Parsed ParseArguments(const std::vector<std::string>& arguments) {
+  Parsed parsed;
+  Options& options = parsed.options;
+  bool pathsOnly = false;
+  for (std::size_t i = 0; i < arguments.size() && parsed.error.empty(); ++i) {
+    const std::string& argument = arguments[i];
+    if (pathsOnly || argument.empty() || argument[0] != '-' || argument == "-") {
+      options.paths.push_back(argument);
+      continue;
+    }
+    // An option's value: the next argument, or what follows "=" in a long option.
+    std::string name = argument, value;
+    bool inlineValue = false;
+    if (const std::size_t equals = argument.find('='); argument.starts_with("--") && equals != std::string::npos) {
+      name = argument.substr(0, equals);
+      value = argument.substr(equals + 1);
+      inlineValue = true;
+    }
+    const auto takeValue = [&]() -> bool {
+      if (inlineValue) return true;
+      if (i + 1 >= arguments.size()) {
+        parsed.error = name + " needs a value";
+        return false;
+      }
+      value = arguments[++i];
+      return true;
+    };
+    if (name == "--") {
+      pathsOnly = true;
+    } else if (name == "-m" || name == "--method") {
+      if (!takeValue()) break;
+      const auto method = MethodByName(value);
+      if (!method) parsed.error = "no such method: " + value + " (see --help)";
+      options.method = method.value_or(-1);
+    } else if (name == "-c" || name == "--cycles") {
+      if (!takeValue()) break;
+      const auto cycles = WholeNumber(value);
+      if (!cycles || *cycles > kMaxCycles || *cycles < -2147483647) parsed.error = "cycles must be a number up to 100";
+      // The wizard's rule: a count of 0 or less runs 3 cycles.
+      else options.cycles = *cycles <= 0 ? 3 : static_cast<std::int32_t>(*cycles);
+    } else if (name == "-l" || name == "--list") {
+      if (!takeValue()) break;
+      options.listFiles.push_back(value);
+    } else if (name == "-n" || name == "--dry-run") {
+      options.dryRun = true;
+    } else if (name == "--verify") {
+      options.verify = true;
+    } else if (name == "--json") {
+      options.json = true;
+    } else if (name == "-q" || name == "--quiet") {
+      options.quiet = true;
+    } else if (name == "-y" || name == "--yes") {
+      options.yes = true;
+    } else if (name == "--at-restart") {
+      options.atRestart = true;
+    } else if (name == "-h" || name == "--help") {
+      options.help = true;
+    } else if (name == "--version") {
+      options.version = true;
+    } else {
+      parsed.error = "unknown option: " + argument;
+    }
+    if (inlineValue && parsed.error.empty() && value.empty()) parsed.error = name + " needs a value";
+  }
+  if (parsed.error.empty() && !options.help && !options.version && options.paths.empty() && options.listFiles.empty())
+    parsed.error = "nothing to erase: give paths, or a list with --list";
+  return parsed;
+}
+
+std::string UsageText() {
+  std::string text =
+      "Usage: qelwipe-cli [OPTIONS] PATH...\n"
+      "Erases files and folders so that their contents cannot be read back: every file below the\n"
+      "given items is overwritten, emptied, renamed and deleted; folders are removed after them.\n"
+      "\n"
+      "  -m, --method N|NAME  the overwrite method (default: random)\n"
+      "  -c, --cycles N       how many times the method's passes run (default 1; 0 runs 3)\n"
+      "  -l, --list FILE      also the paths of a list file, one a line (never deleted)\n"
+      "  -n, --dry-run        list what would be erased, with sizes; touch nothing\n"
+      "      --json           one JSON object per file on standard output, then a summary\n"
+      "  -q, --quiet          no progress and no summary line\n"
+      "  -y, --yes            erase without asking\n"
+      "  -h, --help           this text\n"
+      "      --version        the program's version\n"
+      "\n"
+      "Methods:\n";
+  for (std::size_t i = 0; i < kMethodNames.size(); ++i)
+    text += "  " + std::to_string(i) + "  " + std::string(kMethodNames[i]) +
+            std::string(14 - kMethodNames[i].size(), ' ') + kMethods[i].listText + "\n";
+  text +=
+      "\n"
+      "Exit codes: 0 every item is gone; 1 something is left (named on standard error or in the\n"
+      "JSON); 2 a usage error or a refused run; 130 interrupted (the file under way is left whole).\n";
+  return text;
+}
+
+}  // namespace qelwipe::cli

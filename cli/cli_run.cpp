@@ -1,0 +1,327 @@
+#include "cli_run.h"
+
+#include <cstdio>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "command_line.h"
+#include "erase_run.h"
+#include "file_type_registry.h"
+#include "folder_walk.h"
+#include "items_list.h"
+#include "list_file.h"
+#include "method_page.h"
+#include "product_version.h"
+#include "progress_page.h"
+#include "shell_folders.h"
+#include "wizard_view.h"
+
+namespace qelwipe::cli {
+namespace {
+
+// A script has no use for file-type descriptions.
+class NoTypes final : public FileTypeRegistry {
+ public:
+  std::optional<std::string> ClassesRootDefault(const std::string&) override { return std::nullopt; }
+};
+
+// The items list's one message (a path listed twice) goes to standard error.
+class ConsoleView final : public WizardView {
+ public:
+  explicit ConsoleView(std::ostream& err) : err_(err) {}
+  MessageAnswer ShowMessage(const MessageBoxRequest& request) override {
+    std::string text = request.text;
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, " ");
+    err_ << "qelwipe-cli: " << text << '\n';
+    return MessageAnswer::Ok;
+  }
+  void ShowPage(int) override {}
+  void Refresh() override {}
+  void SetTimerEnabled(bool) override {}
+  UserResult ShowUserConfirmation(const std::vector<std::string>&) override { return UserResult::None; }
+  void CloseWizard() override {}
+
+ private:
+  std::ostream& err_;
+};
+
+struct FileReport {
+  std::string path, status, reason;
+  EraseResult code = 0;
+  std::uint64_t bytes = 0;
+  int passes = 0;
+};
+
+std::string ReasonFor(EraseResult code) {
+  switch (code) {
+    case kErased:
+      return "erased";
+    case win_error::kFileNotFound:
+    case win_error::kPathNotFound:
+      return "not found";
+    case win_error::kAccessDenied:
+      return "not a plain file with a single name, or reached through a link";
+    case kSharingViolation:
+      return "held open by another program";
+    case win_error::kNotSupported:
+      return "stored compressed, encrypted, sparse or elsewhere: cannot be overwritten in place";
+    case win_error::kInvalidName:
+      return "not a path";
+    case kCancelled:
+      return "interrupted";
+    default:
+      return "system error " + std::to_string(code);
+  }
+}
+
+std::string StatusFor(EraseResult code, bool stillThere) {
+  if (code == kErased) return stillThere ? "left" : "erased";
+  if (code == kSharingViolation) return "in-use";
+  if (code == win_error::kAccessDenied || code == win_error::kNotSupported || code == win_error::kInvalidName)
+    return "refused";
+  return "left";
+}
+
+// The engine as the erase run drives it, with every file's outcome reported as it ends.
+class ReportingEngine final : public EraseEngine, public EngineEvents {
+ public:
+  ReportingEngine(EraseEngine& engine, FileSystem& files, Console& console, std::function<void(const FileReport&)> report)
+      : engine_(engine), files_(files), console_(console), report_(std::move(report)) {
+    engine_.Advise(this);
+  }
+  ~ReportingEngine() override { engine_.Advise(nullptr); }
+
+  void Advise(EngineEvents*) override {}
+  std::int32_t WipeMethod() override { return engine_.WipeMethod(); }
+  void SetWipeMethod(std::int32_t method) override { engine_.SetWipeMethod(method); }
+  void SetWipeRounds(std::int32_t rounds) override { engine_.SetWipeRounds(rounds); }
+  EraseResult WipeFile(const std::string& path) override {
+    return Reported(path, [&] { return engine_.WipeFile(path); });
+  }
+  EraseResult FastWipeFile(const std::string& path, std::uint8_t fill) override {
+    return Reported(path, [&] { return engine_.FastWipeFile(path, fill); });
+  }
+  EraseResult GovermentWipeFile(const std::string& path, std::uint8_t f1, std::uint8_t f2, std::uint8_t f3) override {
+    return Reported(path, [&] { return engine_.GovermentWipeFile(path, f1, f2, f3); });
+  }
+  void CancelWipe() override { engine_.CancelWipe(); }
+
+  // Each pass reports first at 0 percent: a new round or pass is a new pass written.
+  void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t) override {
+    if (std::pair{round, pass} != lastPass_) ++passes_;
+    lastPass_ = {round, pass};
+    if (console_.Interrupted()) engine_.CancelWipe();
+  }
+
+ private:
+  template <class Erase>
+  EraseResult Reported(const std::string& path, Erase erase) {
+    FileReport report{path, "", "", 0, files_.FileLength(path).value_or(0), 0};
+    passes_ = 0;
+    lastPass_ = {0, 0};
+    report.code = erase();
+    const bool stillThere = report.code == kErased && files_.Exists(path);
+    report.status = StatusFor(report.code, stillThere);
+    report.reason = stillThere ? "emptied, but its folder would not let it be removed" : ReasonFor(report.code);
+    report.passes = report.code == kErased ? passes_ : 0;
+    report_(report);
+    return report.code;
+  }
+
+  EraseEngine& engine_;
+  FileSystem& files_;
+  Console& console_;
+  std::function<void(const FileReport&)> report_;
+  int passes_ = 0;
+  std::pair<std::int32_t, std::int32_t> lastPass_{0, 0};
+};
+
+// "1,204"
+std::string Grouped(std::uint64_t number) {
+  std::string digits = std::to_string(number);
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+  return digits;
+}
+
+// "2.1 GB"
+std::string SizeText(std::uint64_t bytes) {
+  static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes);
+  std::size_t unit = 0;
+  while (value >= 1024 && unit + 1 < std::size(kUnits)) {
+    value /= 1024;
+    ++unit;
+  }
+  if (unit == 0) return Grouped(bytes) + " bytes";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+  return text;
+}
+
+// Every file below `path` (or `path` itself), as the erase would meet it; links as they stand.
+void ListFiles(FileSystem& files, const std::string& path, const std::function<void(const std::string&, std::uint64_t)>& file) {
+  const auto attributes = files.Attributes(path);
+  if (!IsFolder(attributes) || IsLink(attributes)) {
+    file(path, IsLink(attributes) ? 0 : files.FileLength(path).value_or(0));
+    return;
+  }
+  for (const auto& entry : files.ListFolder(path))
+    if (!LeavesItsFolder(entry.name, files.Separator())) ListFiles(files, JoinPath(path, files.Separator(), entry.name), file);
+}
+
+void WriteReport(const Options& options, Console& console, const FileReport& report) {
+  if (options.json) {
+    console.Out() << "{\"path\":" << JsonString(report.path) << ",\"status\":\"" << report.status
+                  << "\",\"code\":" << report.code << ",\"reason\":" << JsonString(report.reason)
+                  << ",\"bytes\":" << report.bytes << ",\"passes\":" << report.passes << ",\"verified\":false}\n";
+  } else if (report.status != "erased") {
+    console.Err() << "qelwipe-cli: left: " << report.path << ": " << report.reason << '\n';
+  }
+}
+
+// A path given that is not erased at all.
+void Skipped(const Options& options, Console& console, const std::string& path, const char* status, const char* reason) {
+  if (options.json)
+    console.Out() << "{\"path\":" << JsonString(path) << ",\"status\":\"" << status << "\",\"reason\":\"" << reason
+                  << "\"}\n";
+  else
+    console.Err() << "qelwipe-cli: " << reason << ": " << path << '\n';
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text) {
+  std::string json = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      json += '\\';
+      json += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      json += escaped;
+    } else {
+      json += c;
+    }
+  }
+  return json + '"';
+}
+
+int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console) {
+  if (options.help) {
+    console.Out() << UsageText();
+    return kAllGone;
+  }
+  if (options.version) {
+    console.Out() << "qelwipe-cli " << PRODUCT_VERSION_TEXT << '\n';
+    return kAllGone;
+  }
+
+  if (options.verify || options.atRestart) {
+    console.Err() << "qelwipe-cli: " << (options.verify ? "--verify" : "--at-restart")
+                  << " is not available in this build: nothing erased\n";
+    return kRefused;
+  }
+  // The items: the paths given, then those of the lists, each checked before it is listed.
+  std::vector<std::string> paths = options.paths;
+  for (const auto& list : options.listFiles) {
+    const auto content = files.ReadRegularFile(list, kLongestListFile);
+    if (!content) {
+      console.Err() << "qelwipe-cli: cannot read the list " << list << '\n';
+      return kRefused;
+    }
+    for (const auto& path : listfile::ReadPaths(*content)) {
+      if (IsFullPath(path, files.Separator()))
+        paths.push_back(path);
+      else
+        console.Err() << "qelwipe-cli: not a full path, skipped: " << path << '\n';
+    }
+  }
+  ConsoleView view(console.Err());
+  NoTypes types;
+  FolderWalk walk(files, {}, [&] { return console.Interrupted(); });
+  ItemsList items(files, types, walk, view);
+  bool linkGiven = false;
+  for (const auto& path : paths) {
+    const auto attributes = files.Attributes(path);
+    if (!attributes) {
+      Skipped(options, console, path, "not found", "no such file or folder");
+    } else if (attributes->link) {
+      // Named here, a link is not what the user means to erase through: it is not followed.
+      Skipped(options, console, path, "refused", "a link, not followed");
+      linkGiven = true;
+    } else {
+      items.AddItem(path);
+    }
+  }
+
+  std::uint64_t fileCount = 0, byteCount = 0;
+  for (int i = 1; i <= items.Count(); ++i)
+    ListFiles(files, items.Get_ItemRealName(i), [&](const std::string& path, std::uint64_t bytes) {
+      ++fileCount;
+      byteCount += bytes;
+      if (!options.dryRun) return;
+      if (options.json)
+        console.Out() << "{\"path\":" << JsonString(path) << ",\"status\":\"would-erase\",\"bytes\":" << bytes << "}\n";
+      else
+        console.Out() << path << '\t' << bytes << '\n';
+    });
+  const std::string totals = Grouped(fileCount) + " files, " + SizeText(byteCount);
+  if (options.dryRun) {
+    if (options.json)
+      console.Out() << "{\"summary\":true,\"dryRun\":true,\"files\":" << fileCount << ",\"bytes\":" << byteCount << "}\n";
+    else if (!options.quiet)
+      console.Out() << "would erase " << totals << '\n';
+    return kAllGone;
+  }
+
+  if (!options.yes) {
+    if (!console.Interactive()) {
+      console.Err() << "qelwipe-cli: not run from a terminal: nothing erased; add --yes to erase without asking\n";
+      return kRefused;
+    }
+    if (!console.Ask("Erase " + std::to_string(items.Count()) + " items: " + totals + "? [y/N] ")) return kRefused;
+  }
+
+  MethodPage methods;
+  methods.FillMethodList();
+  if (options.method >= 0) methods.Combo1_Click(options.method);
+  methods.SetCyclesText(std::to_string(options.cycles));
+  ProgressPage progress;
+  std::uint64_t erased = 0, left = 0, erasedBytes = 0;
+  ReportingEngine reporting(engine, files, console, [&](const FileReport& report) {
+    (report.status == "erased" ? erased : left) += 1;
+    if (report.status == "erased") erasedBytes += report.bytes;
+    WriteReport(options, console, report);
+  });
+  // Between files the run looks for Ctrl+C; within one, the engine's reports do.
+  EraseRun* running = nullptr;
+  EraseRun run(files, reporting, walk, methods, progress, [&] {
+    if (running && console.Interrupted()) running->RequestCancel();
+  });
+  running = &run;
+  run.Prepare();
+  run.CountingPass(items);
+  run.ErasePass(items);
+
+  bool allGone = !linkGiven;
+  for (int i = 1; i <= items.Count(); ++i)
+    if (files.Exists(items.Get_ItemRealName(i))) {
+      allGone = false;
+      if (!options.json) console.Err() << "qelwipe-cli: still on disk: " << items.Get_ItemRealName(i) << '\n';
+    }
+  const int exitCode = run.CancelRequested() || console.Interrupted() ? kInterrupted
+                       : allGone                                         ? kAllGone
+                                                                         : kSomethingLeft;
+  if (options.json)
+    console.Out() << "{\"summary\":true,\"erased\":" << erased << ",\"left\":" << left << ",\"bytes\":" << erasedBytes
+                  << ",\"exit\":" << exitCode << "}\n";
+  else if (!options.quiet)
+    console.Out() << "erased " << Grouped(erased) << " files (" << SizeText(erasedBytes) << "), " << Grouped(left)
+                  << " left\n";
+  return exitCode;
+}
+
+}  // namespace qelwipe::cli

@@ -1,0 +1,35 @@
+#pragma once
+// One run of qelwipe-cli: the listed items counted, confirmed, and erased through the
+// wizard's own erase run and the engine, with a line or a JSON object per file.
+#include <ostream>
+#include <string>
+
+#include "cli_options.h"
+#include "erase_engine.h"
+#include "file_system.h"
+
+namespace qelwipe::cli {
+
+inline constexpr int kAllGone = 0, kSomethingLeft = 1, kRefused = 2, kInterrupted = 130;
+
+// What the run needs of the terminal it was started from.
+class Console {
+ public:
+  virtual ~Console() = default;
+  virtual std::ostream& Out() = 0;
+  virtual std::ostream& Err() = 0;
+  // Standard input is a terminal that a person can answer at.
+  virtual bool Interactive() = 0;
+  // True only for an answer of yes to `question`.
+  virtual bool Ask(const std::string& question) = 0;
+  // Ctrl+C was pressed: the erase under way stops at its next chunk.
+  virtual bool Interrupted() = 0;
+};
+
+// Runs the command line; `options.paths` are full paths. The exit code.
+int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console);
+
+// A text as a JSON string, quotes included.
+std::string JsonString(const std::string& text);
+
+}  // namespace qelwipe::cli

@@ -1,0 +1,50 @@
+// qelwipe-cli on Linux: the same erase run over the POSIX file system and the engine core.
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+
+#include "cli_run.h"
+#include "core_engine.h"
+#include "posix_file_system.h"
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+extern "C" void OnInterrupt(int) { interrupted = 1; }
+
+class Terminal final : public qelwipe::cli::Console {
+ public:
+  std::ostream& Out() override { return std::cout; }
+  std::ostream& Err() override { return std::cerr; }
+  bool Interactive() override { return isatty(STDIN_FILENO) != 0; }
+  bool Ask(const std::string& question) override {
+    std::cerr << question << std::flush;
+    std::string answer;
+    return std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes");
+  }
+  bool Interrupted() override { return interrupted != 0; }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  auto parsed = qelwipe::cli::ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed.error.empty()) {
+    std::cerr << "qelwipe-cli: " << parsed.error << "\n" << "Try qelwipe-cli --help.\n";
+    return qelwipe::cli::kRefused;
+  }
+  // Paths as the user meant them from where the command was given, named in full.
+  std::error_code ignored;
+  for (auto& path : parsed.options.paths) path = std::filesystem::absolute(path, ignored).lexically_normal().string();
+  for (auto& list : parsed.options.listFiles) list = std::filesystem::absolute(list, ignored).string();
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  const auto files = qelwipe::MakePosixFileSystem();
+  qelwipe::CoreEngine engine;
+  Terminal terminal;
+  return qelwipe::cli::Run(parsed.options, *files, engine, terminal);
+}
