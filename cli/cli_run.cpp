@@ -1,6 +1,9 @@
 #include "cli_run.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -86,8 +89,11 @@ std::string StatusFor(EraseResult code, bool stillThere) {
 // The engine as the erase run drives it, with every file's outcome reported as it ends.
 class ReportingEngine final : public EraseEngine, public EngineEvents {
  public:
-  ReportingEngine(EraseEngine& engine, FileSystem& files, Console& console, std::function<void(const FileReport&)> report)
-      : engine_(engine), files_(files), console_(console), report_(std::move(report)) {
+  // `progress` hears of the file under way: its path, its length and the percent of the pass.
+  using Progress = std::function<void(const std::string& path, std::uint64_t bytes, int pass, std::int32_t percent)>;
+  ReportingEngine(EraseEngine& engine, FileSystem& files, Console& console, std::function<void(const FileReport&)> report,
+                  Progress progress)
+      : engine_(engine), files_(files), console_(console), report_(std::move(report)), progress_(std::move(progress)) {
     engine_.Advise(this);
   }
   ~ReportingEngine() override { engine_.Advise(nullptr); }
@@ -108,9 +114,10 @@ class ReportingEngine final : public EraseEngine, public EngineEvents {
   void CancelWipe() override { engine_.CancelWipe(); }
 
   // Each pass reports first at 0 percent: a new round or pass is a new pass written.
-  void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t) override {
+  void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent) override {
     if (std::pair{round, pass} != lastPass_) ++passes_;
     lastPass_ = {round, pass};
+    if (progress_) progress_(current_.path, current_.bytes, passes_, percent);
     if (console_.Interrupted()) engine_.CancelWipe();
   }
 
@@ -118,6 +125,7 @@ class ReportingEngine final : public EraseEngine, public EngineEvents {
   template <class Erase>
   EraseResult Reported(const std::string& path, Erase erase) {
     FileReport report{path, "", "", 0, files_.FileLength(path).value_or(0), 0};
+    current_ = report;
     passes_ = 0;
     lastPass_ = {0, 0};
     report.code = erase();
@@ -133,6 +141,8 @@ class ReportingEngine final : public EraseEngine, public EngineEvents {
   FileSystem& files_;
   Console& console_;
   std::function<void(const FileReport&)> report_;
+  Progress progress_;
+  FileReport current_;
   int passes_ = 0;
   std::pair<std::int32_t, std::int32_t> lastPass_{0, 0};
 };
@@ -169,6 +179,57 @@ void ListFiles(FileSystem& files, const std::string& path, const std::function<v
   for (const auto& entry : files.ListFolder(path))
     if (!LeavesItsFolder(entry.name, files.Separator())) ListFiles(files, JoinPath(path, files.Separator(), entry.name), file);
 }
+
+// One line on a terminal, rewritten in place: files and bytes done, speed, time left, the file under way.
+class ProgressLine {
+ public:
+  ProgressLine(std::ostream& terminal, std::uint64_t files, std::uint64_t bytes)
+      : terminal_(terminal), totalFiles_(files), totalBytes_(bytes), started_(Clock::now()) {}
+  ~ProgressLine() { Clear(); }
+
+  // Off the terminal, for a line of another kind; drawn again at the next report.
+  void Clear() {
+    if (drawn_) terminal_ << "\r\x1b[K" << std::flush;
+    drawn_ = false;
+  }
+
+  // Every file gets as many passes as the first one did.
+  void FileDone(std::uint64_t bytes, int passes) {
+    ++filesDone_;
+    bytesDone_ += bytes;
+    if (passes > 0 && passesPerFile_ == 0) passesPerFile_ = passes;
+  }
+  // `pass` counts the passes of the file under way from 1.
+  void Show(const std::string& path, std::uint64_t bytes, int pass, std::int32_t percent) {
+    const auto now = Clock::now();
+    if (drawn_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
+    lastDrawn_ = now;
+    drawn_ = true;
+    const double ofFile = passesPerFile_ ? ((pass - 1) + percent / 100.0) / passesPerFile_ : 0;
+    const std::uint64_t done = bytesDone_ + static_cast<std::uint64_t>(static_cast<double>(bytes) * std::min(ofFile, 1.0));
+    const double seconds = std::chrono::duration<double>(now - started_).count();
+    const double speed = seconds > 0 ? static_cast<double>(done) / seconds : 0;
+    char left[32] = "";
+    if (speed > 0 && totalBytes_ > done) {
+      const auto secondsLeft = static_cast<std::uint64_t>(static_cast<double>(totalBytes_ - done) / speed);
+      std::snprintf(left, sizeof left, ", %llu:%02llu left", static_cast<unsigned long long>(secondsLeft / 60),
+                    static_cast<unsigned long long>(secondsLeft % 60));
+    }
+    terminal_ << "\r\x1b[K" << filesDone_ << "/" << totalFiles_ << " files, " << SizeText(done) << " of "
+              << SizeText(totalBytes_) << ", " << SizeText(static_cast<std::uint64_t>(speed)) << "/s" << left << ", pass "
+              << pass << ": " << path << std::flush;
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  std::ostream& terminal_;
+  const std::uint64_t totalFiles_, totalBytes_;
+  std::uint64_t filesDone_ = 0, bytesDone_ = 0;
+  int passesPerFile_ = 0;
+  const Clock::time_point started_;
+  Clock::time_point lastDrawn_;
+  bool drawn_ = false;
+};
 
 void WriteReport(const Options& options, Console& console, const FileReport& report) {
   if (options.json) {
@@ -291,11 +352,20 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
   methods.SetCyclesText(std::to_string(options.cycles));
   ProgressPage progress;
   std::uint64_t erased = 0, left = 0, erasedBytes = 0;
-  ReportingEngine reporting(engine, files, console, [&](const FileReport& report) {
-    (report.status == "erased" ? erased : left) += 1;
-    if (report.status == "erased") erasedBytes += report.bytes;
-    WriteReport(options, console, report);
-  });
+  std::optional<ProgressLine> line;
+  if (!options.quiet && console.ShowsProgress()) line.emplace(console.Err(), fileCount, byteCount);
+  ReportingEngine reporting(
+      engine, files, console,
+      [&](const FileReport& report) {
+        (report.status == "erased" ? erased : left) += 1;
+        if (report.status == "erased") erasedBytes += report.bytes;
+        if (line) line->FileDone(report.bytes, report.passes);
+        if (line && report.status != "erased") line->Clear();  // the report takes a line of its own
+        WriteReport(options, console, report);
+      },
+      [&](const std::string& path, std::uint64_t bytes, int pass, std::int32_t percent) {
+        if (line) line->Show(path, bytes, pass, percent);
+      });
   // Between files the run looks for Ctrl+C; within one, the engine's reports do.
   EraseRun* running = nullptr;
   EraseRun run(files, reporting, walk, methods, progress, [&] {
@@ -306,6 +376,7 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
   run.CountingPass(items);
   run.ErasePass(items);
 
+  line.reset();
   bool allGone = !linkGiven;
   for (int i = 1; i <= items.Count(); ++i)
     if (files.Exists(items.Get_ItemRealName(i))) {

@@ -24,6 +24,8 @@ class Console {
   virtual bool Ask(const std::string& question) = 0;
   // Ctrl+C was pressed: the erase under way stops at its next chunk.
   virtual bool Interrupted() = 0;
+  // Standard error is a terminal: a progress line may be drawn on it.
+  virtual bool ShowsProgress() = 0;
 };
 
 // Runs the command line; `options.paths` are full paths. The exit code.

@@ -25,6 +25,7 @@ class Terminal final : public qelwipe::cli::Console {
     return std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes");
   }
   bool Interrupted() override { return interrupted != 0; }
+  bool ShowsProgress() override { return isatty(STDERR_FILENO) != 0; }
 };
 
 }  // namespace

@@ -35,6 +35,7 @@ class ScriptedConsole final : public Console {
     return answer;
   }
   bool Interrupted() override { return false; }
+  bool ShowsProgress() override { return false; }
 
   std::ostringstream out, err;
   bool interactive = false, answer = false;
