@@ -62,6 +62,7 @@ TEST_F(CliTest, ExitCodesSayWhetherEveryItemIsGone) {
   fs::create_directories(folder.path() / "tree/sub");
   WriteFile(folder / "tree/a.txt", 10);
   WriteFile(folder / "tree/sub/b.txt", 300000);
+  WriteFile(folder / "tree/sub/r\xC3\xA9sum\xC3\xA9 \xF0\x9F\x94\x90.txt", 10);  // beyond ASCII, one beyond 16 bits
   EXPECT_EQ(Run({"--yes", "--json", "-m", "zero", folder / "tree"}), kAllGone);
   EXPECT_EQ(ListFolder(folder.path()), "");
   EXPECT_EQ(console->out.str().substr(0, console->out.str().find('\n')),
