@@ -161,6 +161,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> names;
   for (int i = 0; i < options.smallFiles; ++i) names.push_back(smallFolder + "/file" + std::to_string(i) + ".dat");
   auto makeSmall = [&] {
+    ::mkdir(smallFolder.c_str(), 0700);  // the command line erases the folder too
     for (const auto& name : names) MakeFile(name, kSmallFileBytes, 0xC3);
   };
   core.SetWipeMethod(0);
@@ -174,12 +175,17 @@ int main(int argc, char** argv) {
                                             Fail("cannot erase " + name);
                                       },
                                       makeSmall},
-                                     {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall}};
+                                     {"shred_small_files", [&] { Run(shredSmallArgs); }, makeSmall},
+                                     // The same through the command line: the wizard's erase run, with its checks.
+                                     {"cli_small_files",
+                                      [&] { Run({QELWIPE_CLI, "--yes", "--quiet", "-m", "zero", smallFolder}); },
+                                      makeSmall}};
   RunRounds(smallMeasures, options.runs);
   ::rmdir(smallFolder.c_str());
   PrintRuns(smallMeasures, options.smallFiles, "files/s");
   const double engineSmall = MedianSeconds(smallMeasures, "small_files");
   const double shredSmall = MedianSeconds(smallMeasures, "shred_small_files");
+  const double cliSmall = MedianSeconds(smallMeasures, "cli_small_files");
 
   const double count = options.smallFiles;
   std::vector<Figure> bigFigures;
@@ -193,10 +199,14 @@ int main(int argc, char** argv) {
   }
   std::printf("%-18s %10s %9s\n", "", "files/s", "/shred");
   std::printf("%-18s %10.0f %9.3f\n", "small_files", count / engineSmall, shredSmall / engineSmall);
+  std::printf("%-18s %10.0f %9.3f\n", "cli_small_files", count / cliSmall, shredSmall / cliSmall);
   std::printf("%-18s %10.0f %9.3f\n\n", "shred_small_files", count / shredSmall, 1.0);
 
   PrintFigures("GB/s", bigFigures, limit);
-  PrintFigures("files/s", {{"small_files", count / engineSmall}, {"shred_small_files", count / shredSmall}},
+  PrintFigures("files/s",
+               {{"small_files", count / engineSmall},
+                {"cli_small_files", count / cliSmall},
+                {"shred_small_files", count / shredSmall}},
                count / shredSmall);
   return 0;
 }

@@ -318,8 +318,12 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
     }
   }
 
+  // Counted for a dry run, the question and the progress line only: a script that says
+  // --yes and reads no progress need not have the tree walked once more.
+  const bool showsProgress = !options.quiet && console.ShowsProgress();
+  const bool counts = options.dryRun || !options.yes || showsProgress;
   std::uint64_t fileCount = 0, byteCount = 0;
-  for (int i = 1; i <= items.Count(); ++i)
+  for (int i = 1; counts && i <= items.Count(); ++i)
     ListFiles(files, items.Get_ItemRealName(i), [&](const std::string& path, std::uint64_t bytes) {
       ++fileCount;
       byteCount += bytes;
@@ -353,7 +357,7 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
   ProgressPage progress;
   std::uint64_t erased = 0, left = 0, erasedBytes = 0;
   std::optional<ProgressLine> line;
-  if (!options.quiet && console.ShowsProgress()) line.emplace(console.Err(), fileCount, byteCount);
+  if (showsProgress) line.emplace(console.Err(), fileCount, byteCount);
   ReportingEngine reporting(
       engine, files, console,
       [&](const FileReport& report) {
