@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <filesystem>
 
@@ -11,10 +12,12 @@
 #include "control_ids.h"
 #include "dornix.h"
 #include "expected.h"
+#include "handles.h"
 #include "hdrop_selection.h"
 #include "lintorel.h"
 #include "menu_surface.h"
 #include "registry.h"
+#include "scope_exit.h"
 #include "temp_folder.h"
 #include "text.h"
 #include "wizard_driver.h"
@@ -71,7 +74,7 @@ void Uninstall() {
 void ExpectInstalledIn(const std::wstring& folder) {
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, lintorel::kInstallFolderKey), folder);
   std::uintmax_t bytes = 0;
-  for (const wchar_t* name : {lintorel::kWizardFileName, kEngineFile, kHandlerFile, L"help\\help.htm"}) {
+  for (const wchar_t* name : {lintorel::kWizardFileName, kCommandLineFile, kEngineFile, kHandlerFile, L"help\\help.htm"}) {
     const fs::path built = fs::path(qelwipe::testing::DosPath(kBuildBin)) / name;
     EXPECT_TRUE(testing_support::ReadFile(folder + L"\\" + name) == testing_support::ReadFile(built)) << built;
     bytes += fs::file_size(built);
@@ -108,6 +111,15 @@ void ExpectInstalledIn(const std::wstring& folder) {
   wchar_t menu[MAX_PATH] = {};
   SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, menu);
   EXPECT_TRUE(fs::exists(std::wstring(menu) + L"\\" + kProduct + L".lnk"));
+}
+
+DWORD ParentOf(DWORD process) {
+  const winkit::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry))
+    if (entry.th32ProcessID == process) return entry.th32ParentProcessID;
+  return 0;
 }
 
 class Installed : public ::testing::Test {
@@ -166,6 +178,51 @@ TEST_F(Installed, UpgradeAndUninstallWhileExplorerHoldsTheHandler) {
   ExpectInstalledIn(folder);
   Uninstall();
   EXPECT_FALSE(fs::exists(folder + L"\\" + lintorel::kWizardFileName));
+}
+
+// A program the elevated setup starts itself is elevated too: the finish page's run box
+// leaves the start to the shell, so the wizard is no child of the setup's.
+TEST_F(Installed, FinishPageStartsTheWizardThroughTheShell) {
+  wchar_t path[MAX_PATH] = {};
+  ASSERT_TRUE(GetEnvironmentVariableW(L"QELWIPE_SETUP", path, MAX_PATH));
+  std::wstring command = L"\"" + std::wstring(path) + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  ASSERT_TRUE(
+      CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
+  const winkit::UniqueKernelObject setup(started.hProcess), thread(started.hThread);
+  const winkit::ScopeExit ended([&] { TerminateProcess(setup.get(), 1); });  // when the test fails
+  HWND window = nullptr;
+  ASSERT_TRUE(qelwipe::testing::WaitFor(
+      [&] {
+        for (window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
+             window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+          DWORD owner = 0;
+          GetWindowThreadProcessId(window, &owner);
+          if (owner == started.dwProcessId && IsWindowVisible(window)) return true;
+        }
+        return false;
+      },
+      30s));
+  for (const char* caption : {"&Install", "&Finish"}) {  // the folder page, then the finish page
+    char text[32] = {};
+    ASSERT_TRUE(qelwipe::testing::WaitFor(
+        [&] { return GetWindowTextA(GetDlgItem(window, IDOK), text, sizeof text) && text == std::string(caption); },
+        60s))
+        << caption;
+    PostMessageW(window, WM_COMMAND, IDOK, 0);
+  }
+  ASSERT_EQ(WaitForSingleObject(setup.get(), 30000), WAIT_OBJECT_0);
+  {
+    qelwipe::testing::WizardProcess wizard(qelwipe::testing::StartedElsewhere{30s});
+    ASSERT_TRUE(wizard.Started());
+    DWORD id = 0;
+    GetWindowThreadProcessId(wizard.Form(), &id);
+    const DWORD parent = ParentOf(id);
+    EXPECT_TRUE(parent != 0 && parent != started.dwProcessId) << parent;
+  }
+  Uninstall();
 }
 
 }  // namespace

@@ -3,13 +3,13 @@
 #include <commctrl.h>
 
 #include <string_view>
-#include <vector>
 
 #include "com_object.h"
 #include "control_ids.h"
 #include "resource_ids.h"
 #include "text.h"
 #include "texts.h"
+#include "version_block.h"
 
 namespace qelwipe::win {
 namespace {
@@ -46,30 +46,17 @@ AboutBox* BoxOf(HWND window) { return reinterpret_cast<AboutBox*>(GetWindowLongP
 }  // namespace
 
 std::optional<VersionTexts> ReadVersionTexts(HMODULE module) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(module, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return std::nullopt;
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<BYTE> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::nullopt;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT fixedSize = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
-      fixedSize < sizeof *fixed)
-    return std::nullopt;
-  const std::string majorMinor =
-      std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." + std::to_string(LOWORD(fixed->dwFileVersionMS));
+  // From the module's own resource, not through version.dll: see version_block.h.
+  const HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+  const HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return std::nullopt;
+  const auto fixed =
+      version_block::ReadFileVersion({static_cast<const std::byte*>(bytes), SizeofResource(module, resource)});
+  if (!fixed) return std::nullopt;
+  const std::string majorMinor = std::to_string(fixed->major) + "." + std::to_string(fixed->minor);
   // The third number is not shown.
-  return VersionTexts{majorMinor, majorMinor + "." + std::to_string(LOWORD(fixed->dwFileVersionLS))};
+  return VersionTexts{majorMinor, majorMinor + "." + std::to_string(fixed->revision)};
 }
 
 AboutBox::AboutBox(HINSTANCE instance) : instance_(instance) {}

@@ -11,6 +11,9 @@
 #include "text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+  // Before anything loads a DLL: a library asked for by name comes from System32, never
+  // from the program's folder (a Downloads folder may hold a planted one) or the current one.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   // The common controls come before the window that uses them.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_LINK_CLASS};
   InitCommonControlsEx(&controls);
