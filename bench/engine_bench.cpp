@@ -129,6 +129,21 @@ int main(int argc, char** argv) {
   bigMeasures.push_back({"shred_random", [&] { Run({"shred", "-n", "1", big}); }});
   bigMeasures.push_back({"shred_zero", [&] { Run({"shred", "-n", "0", "-z", big}); }});
   RunRounds(bigMeasures, options.runs);
+
+  // A whole erase of the file, one zero pass, with and without reading it back (--verify).
+  const auto eraseBig = [&](bool verify) {
+    return [&, verify] {
+      core.SetVerify(verify);
+      core.SetWipeMethod(0);
+      core.SetWipeRounds(1);
+      if (core.WipeFile(std::filesystem::path(big).u16string()) != 0) Fail("cannot erase " + big);
+      core.SetVerify(false);
+    };
+  };
+  const auto remake = [&] { MakeFile(big, options.fileBytes, 0xC3); };
+  std::vector<Measure> verifyMeasures{{"erase", eraseBig(false), remake}, {"erase_verified", eraseBig(true), remake}};
+  RunRounds(verifyMeasures, options.runs);
+  const double verifyCost = MedianSeconds(verifyMeasures, "erase_verified") / MedianSeconds(verifyMeasures, "erase");
   ::unlink(big.c_str());
   std::printf("\nevery run:\n");
   PrintRuns(bigMeasures, gigabytes, "GB/s");
@@ -202,7 +217,9 @@ int main(int argc, char** argv) {
   std::printf("%-18s %10.0f %9.3f\n", "cli_small_files", count / cliSmall, shredSmall / cliSmall);
   std::printf("%-18s %10.0f %9.3f\n\n", "shred_small_files", count / shredSmall, 1.0);
 
+  std::printf("%-18s %10.3f  (time with --verify / without)\n\n", "verify_cost", verifyCost);
   PrintFigures("GB/s", bigFigures, limit);
+  std::printf("verify_cost %.3f x %.3f\n", verifyCost, verifyCost);
   PrintFigures("files/s",
                {{"small_files", count / engineSmall},
                 {"cli_small_files", count / cliSmall},

@@ -112,6 +112,7 @@ std::string UsageText() {
       "  -c, --cycles N       how many times the method's passes run (default 1; 0 runs 3)\n"
       "  -l, --list FILE      also the paths of a list file, one a line (never deleted)\n"
       "  -n, --dry-run        list what would be erased, with sizes; touch nothing\n"
+      "      --verify         read each file's last pass back past the cache before it goes\n"
       "      --json           one JSON object per file on standard output, then a summary\n"
       "  -q, --quiet          no progress and no summary line\n"
       "  -y, --yes            erase without asking\n"

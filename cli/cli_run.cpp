@@ -71,6 +71,8 @@ std::string ReasonFor(EraseResult code) {
       return "stored compressed, encrypted, sparse or elsewhere: cannot be overwritten in place";
     case win_error::kInvalidName:
       return "not a path";
+    case win_error::kDataError:
+      return "what was read back differs from what the last pass wrote";
     case kCancelled:
       return "interrupted";
     default:
@@ -233,9 +235,11 @@ class ProgressLine {
 
 void WriteReport(const Options& options, Console& console, const FileReport& report) {
   if (options.json) {
+    const bool verified = options.verify && report.status == "erased";
     console.Out() << "{\"path\":" << JsonString(report.path) << ",\"status\":\"" << report.status
                   << "\",\"code\":" << report.code << ",\"reason\":" << JsonString(report.reason)
-                  << ",\"bytes\":" << report.bytes << ",\"passes\":" << report.passes << ",\"verified\":false}\n";
+                  << ",\"bytes\":" << report.bytes << ",\"passes\":" << report.passes
+                  << ",\"verified\":" << (verified ? "true" : "false") << "}\n";
   } else if (report.status != "erased") {
     console.Err() << "qelwipe-cli: left: " << report.path << ": " << report.reason << '\n';
   }
@@ -280,9 +284,8 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
     return kAllGone;
   }
 
-  if (options.verify || options.atRestart) {
-    console.Err() << "qelwipe-cli: " << (options.verify ? "--verify" : "--at-restart")
-                  << " is not available in this build: nothing erased\n";
+  if (options.atRestart) {
+    console.Err() << "qelwipe-cli: --at-restart is not available in this build: nothing erased\n";
     return kRefused;
   }
   // The items: the paths given, then those of the lists, each checked before it is listed.

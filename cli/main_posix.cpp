@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   const auto files = qelwipe::MakePosixFileSystem();
   qelwipe::CoreEngine engine;
+  engine.SetVerify(parsed.options.verify);
   Terminal terminal;
   return qelwipe::cli::Run(parsed.options, *files, engine, terminal);
 }

@@ -72,6 +72,11 @@ int main() {
   }
   for (auto& path : parsed.options.paths) path = FullPath(winkit::Utf8ToWide(path).value_or(std::wstring()));
   for (auto& list : parsed.options.listFiles) list = FullPath(winkit::Utf8ToWide(list).value_or(std::wstring()));
+  // Reading back past the cache needs a handle of its own beside the exclusive one: not yet here.
+  if (parsed.options.verify) {
+    std::cerr << "qelwipe-cli: --verify is not available in this build: nothing erased\n";
+    return qelwipe::cli::kRefused;
+  }
   SetConsoleCtrlHandler(OnControl, TRUE);
   const auto files = qelwipe::win::MakeWinFileSystem();
   qelwipe::CoreEngine engine;

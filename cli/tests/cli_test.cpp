@@ -63,11 +63,12 @@ TEST_F(CliTest, ExitCodesSayWhetherEveryItemIsGone) {
   WriteFile(folder / "tree/a.txt", 10);
   WriteFile(folder / "tree/sub/b.txt", 300000);
   WriteFile(folder / "tree/sub/r\xC3\xA9sum\xC3\xA9 \xF0\x9F\x94\x90.txt", 10);  // beyond ASCII, one beyond 16 bits
-  EXPECT_EQ(Run({"--yes", "--json", "-m", "zero", folder / "tree"}), kAllGone);
+  engine.SetVerify(true);
+  EXPECT_EQ(Run({"--yes", "--json", "--verify", "-m", "zero", folder / "tree"}), kAllGone);
   EXPECT_EQ(ListFolder(folder.path()), "");
   EXPECT_EQ(console->out.str().substr(0, console->out.str().find('\n')),
             "{\"path\":" + JsonString(folder / "tree/a.txt") +
-                ",\"status\":\"erased\",\"code\":0,\"reason\":\"erased\",\"bytes\":10,\"passes\":1,\"verified\":false}");
+                ",\"status\":\"erased\",\"code\":0,\"reason\":\"erased\",\"bytes\":10,\"passes\":1,\"verified\":true}");
 
   WriteFile(folder / "busy.txt", 100, 'b');
   const int holder = open((folder / "busy.txt").c_str(), O_RDONLY);

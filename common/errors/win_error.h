@@ -21,6 +21,8 @@ inline constexpr Code kSharingViolation = 32;
 // The file keeps its data where an overwrite cannot reach it (stored compressed, encrypted,
 // sparse, copy-on-write or elsewhere): it is left untouched under its name.
 inline constexpr Code kNotSupported = 50;
+// ERROR_CRC: what was read back from the disk differs from what the last pass wrote.
+inline constexpr Code kDataError = 23;
 // Every temporary name an erased file could leave under was taken.
 inline constexpr Code kFileExists = 80;
 inline constexpr Code kDiskFull = 112;

@@ -44,6 +44,14 @@ class OpenFile {
     (void)stream;
     return win_error::kNotSupported;
   }
+  // Reads `count` bytes at `offset` from the disk itself, past the system's cache, once
+  // what was written is flushed. kNotSupported where the platform cannot.
+  virtual ErrorCode ReadUncached(std::uint64_t offset, std::uint8_t* bytes, std::uint32_t count) {
+    (void)offset;
+    (void)bytes;
+    (void)count;
+    return win_error::kNotSupported;
+  }
   // Renames the file to a new unique name starting with `prefix` in its own folder,
   // then deletes it. 0 once it is gone; else the error, the file left under its own
   // name where it still can be.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <ctime>
 #include <new>
 
@@ -128,6 +129,8 @@ void WipeCore::WritePass(OpenFile& file, PassBuffer& buffer, std::uint64_t lengt
 
 void WipeCore::WritePass(Streams streams, PassBuffer& buffer, FillKind kind) {
   if (Stopped()) return;
+  lastKind_ = kind;
+  lastStart_ = generator::State();
   Report(0);
   std::uint64_t before = 0;
   for (const Stream& stream : streams) {
@@ -220,6 +223,31 @@ void WipeCore::WriteFixedPass(Streams streams, PassBuffer& buffer, std::int32_t 
   WritePass(streams, buffer, FillKind::FixedByte);
 }
 
+ErrorCode WipeCore::VerifyLastPass(Streams streams, PassBuffer& buffer) {
+  if (!readBuffer_ || !readBuffer_->valid()) readBuffer_.reset(new (std::nothrow) PassBuffer);
+  if (!readBuffer_ || !readBuffer_->valid()) return win_error::kNotEnoughMemory;
+  // A random pass is filled again chunk by chunk from where it began; the generator goes
+  // on afterwards as if no check had been made. A fixed pass's bytes are still in the buffer.
+  const std::uint32_t after = generator::State();
+  generator::State() = lastStart_;
+  const generator::Jump perChunk = generator::JumpOf(DrawsPerChunk(lastKind_));
+  ErrorCode result = 0;
+  for (const Stream& stream : streams) {
+    for (std::uint64_t offset = 0; offset < stream.length && !result; offset += kPassBufferSize) {
+      const auto chunk = static_cast<std::uint32_t>(std::min<std::uint64_t>(stream.length - offset, kPassBufferSize));
+      if (IsRandom(lastKind_)) {
+        const std::uint32_t start = generator::State();
+        FillRandom(buffer.span().first(chunk), lastKind_);
+        generator::State() = perChunk(start);
+      }
+      result = stream.file->ReadUncached(offset, readBuffer_->data(), chunk);
+      if (!result && std::memcmp(readBuffer_->data(), buffer.data(), chunk) != 0) result = win_error::kDataError;
+    }
+  }
+  generator::State() = after;
+  return result;
+}
+
 ErrorCode WipeCore::OpenNamedStreams(OpenFile& file, std::vector<std::unique_ptr<OpenFile>>& streams) {
   std::vector<std::u16string> names;
   if (const ErrorCode error = file.NamedStreams(names)) return error;
@@ -278,6 +306,8 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName,
   }
   // Bytes not overwritten would stay readable on the disk once the file is deleted.
   if (writeError_ || cancel_) return leave(writeError_ ? writeError_ : win_error::kCancelled);
+  if (verify_)
+    if (const ErrorCode error = VerifyLastPass(streams, buffer)) return leave(error);
 
   // The streams are emptied and let go first: the file goes once, after all of them.
   const auto empty = [](OpenFile& stream) {

@@ -55,6 +55,11 @@ class WipeCore {
   enum class FillAhead : std::uint8_t { WhenItPays, Always, Never };
   void SetFillAhead(FillAhead mode) { fillAhead_ = mode; }
 
+  // After the last pass every stream is read back past the system's cache and compared
+  // with what that pass wrote; a difference leaves the file under its name with
+  // win_error::kDataError.
+  void SetVerify(bool verify) { verify_ = verify; }
+
   // One pass over the first `length` bytes of the file. A long random pass fills its
   // next chunk on a second thread while writing the current one; the bytes and the
   // generator's state after it are as if filled here.
@@ -77,6 +82,7 @@ class WipeCore {
   // One pass over every stream in turn, its percentages running over all of them.
   void WritePass(Streams streams, PassBuffer& buffer, FillKind kind);
   void WriteStream(const Stream& stream, PassBuffer& buffer, FillKind kind, std::uint64_t before);
+  ErrorCode VerifyLastPass(Streams streams, PassBuffer& buffer);
   // Cancelled, or a write failed: no further pass or round is started.
   bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
@@ -102,6 +108,11 @@ class WipeCore {
   std::unique_ptr<PassBuffer> buffer_;
   bool workerFailed_ = false;  // no second thread this erase: fill alone
   FillAhead fillAhead_ = FillAhead::WhenItPays;
+  bool verify_ = false;
+  // The last pass begun: its kind and the generator's state before it, to fill it again.
+  FillKind lastKind_ = FillKind::FixedByte;
+  std::uint32_t lastStart_ = 0;
+  std::unique_ptr<PassBuffer> readBuffer_;  // what a verification reads back
 };
 
 }  // namespace dornix

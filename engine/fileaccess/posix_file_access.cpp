@@ -83,6 +83,24 @@ class PosixOpenFile final : public OpenFile {
     unflushed_ = false;
     return 0;
   }
+  ErrorCode ReadUncached(std::uint64_t offset, std::uint8_t* bytes, std::uint32_t count) override {
+    if (!cacheDropped_) {
+      // On the disk first, then out of the page cache: the reads below come from the device.
+      if (fdatasync(fd_.get()) != 0) return ErrorFor(errno);
+      posix_fadvise(fd_.get(), 0, 0, POSIX_FADV_DONTNEED);
+      cacheDropped_ = true;
+    }
+    while (count > 0) {
+      const ssize_t read = ::pread(fd_.get(), bytes, count, static_cast<off_t>(offset));
+      if (read < 0 && errno == EINTR) continue;
+      if (read < 0) return ErrorFor(errno);
+      if (read == 0) return win_error::kDataError;  // shorter than what was written
+      bytes += read;
+      offset += static_cast<std::uint64_t>(read);
+      count -= static_cast<std::uint32_t>(read);
+    }
+    return 0;
+  }
   ErrorCode TruncateHere() override {
     if (ftruncate(fd_.get(), static_cast<off_t>(position_)) != 0) return ErrorFor(errno);
     changed_ = true;
@@ -151,6 +169,7 @@ class PosixOpenFile final : public OpenFile {
   bool stamped_ = false;
   bool changed_ = false;    // written or cut since the last stamp
   bool unflushed_ = false;  // written since the last flush
+  bool cacheDropped_ = false;
 };
 
 // The folder part of a path ("" for the current folder), opened with no link on the way.
@@ -190,7 +209,8 @@ class PosixFileAccess final : public FileAccess {
 
     // Non-blocking: a pipe put in the file's place meanwhile fails instead of waiting
     // for a reader, and a lease held by another process refuses at once.
-    UniqueFd fd(openat(folder.get(), leaf.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    // Read and write: a verification reads back what the last pass wrote.
+    UniqueFd fd(openat(folder.get(), leaf.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (fd.get() < 0) return ErrorFor(errno);
     struct stat info {};
     if (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_dev != before.st_dev ||

@@ -34,6 +34,8 @@ class CoreEngine : public EraseEngine {
     return name ? core_.GovermentWipeFile(*name, f1, f2, f3) : win_error::kInvalidName;
   }
   void CancelWipe() override { core_.CancelWipe(); }
+  // Each file's last pass read back past the cache and compared (qelwipe-cli --verify).
+  void SetVerify(bool verify) { core_.SetVerify(verify); }
 
  protected:
   // Told of every file before the core erases it.

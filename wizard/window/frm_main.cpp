@@ -557,15 +557,16 @@ void FrmMain::Refresh() {
     // The pointer changes now, not at the mouse's next move.
     SetCursor(LoadCursorW(nullptr, shownBusy_ ? IDC_WAIT : IDC_ARROW));
   }
-  SetEnabled(ids::btnBack, wizard.BackButton().enabled);
-  SetText(ids::btnNext, wizard.NextButton().caption);
-  SetEnabled(ids::btnNext, wizard.NextButton().enabled);
   SetText(ids::Label27, wizard.Label27());
   SetShown(ids::Label27, !wizard.Label27().empty());
   SetText(ids::Label6, wizard.Label6());
   RenderMethodPage();
   RenderProgressPage();
   RenderList();
+  // The buttons last: once Next can be pressed, the page shows all that it stands for.
+  SetEnabled(ids::btnBack, wizard.BackButton().enabled);
+  SetText(ids::btnNext, wizard.NextButton().caption);
+  SetEnabled(ids::btnNext, wizard.NextButton().enabled);
 }
 
 void FrmMain::RenderMethodPage() {

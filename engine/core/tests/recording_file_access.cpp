@@ -41,6 +41,14 @@ class RecordingOpenFile final : public OpenFile {
     owner_.calls.push_back("truncate" + Tag() + " at " + std::to_string(position_));
     return 0;
   }
+  ErrorCode ReadUncached(std::uint64_t offset, std::uint8_t* bytes, std::uint32_t count) override {
+    const auto& data = content();
+    if (offset + count > data.size()) return win_error::kDataError;
+    std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(offset), count, bytes);
+    if (owner_.readBackChanged && count > 0) bytes[count / 2] ^= 1;
+    owner_.calls.push_back("read back " + std::to_string(count));
+    return 0;
+  }
   ErrorCode NamedStreams(std::vector<std::u16string>& names) override {
     names.clear();
     const std::string prefix = path_ + ':';

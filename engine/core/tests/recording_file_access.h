@@ -32,6 +32,8 @@ class RecordingFileAccess final : public FileAccess {
   // Named streams are files named "path:stream"; opening the one named here fails with streamError.
   std::string failingStream;
   ErrorCode streamError = 0;
+  // Bytes read back past the cache come with one of them changed, as a disk that dropped a write would give them.
+  bool readBackChanged = false;
   // Flushes, or truncations, fail with this code.
   ErrorCode flushError = 0, truncateError = 0;
 

@@ -181,6 +181,24 @@ TEST_F(WipeCoreTest, AFailedFlushOrTruncationAnswersItsErrorAndLeavesTheFileUnde
   EXPECT_EQ(files.files.at(kPath), std::vector<std::uint8_t>(1000, 0));
 }
 
+// A disk that dropped a write would hand back the old bytes: the file is not called erased.
+TEST_F(WipeCoreTest, AVerifiedEraseReadsTheLastPassBackAndLeavesAFileThatDiffers) {
+  core.SetVerify(true);
+  core.SetWipeMethod(5);  // its last pass is random
+  core.SetWipeRounds(2);
+  files.AddFile(kPath, 300000);
+  EXPECT_EQ(core.WipeFile(kPath16), 0);
+  EXPECT_EQ(std::count(files.calls.begin(), files.calls.end(), "read back 256000"), 1);
+
+  const std::uint32_t generatorAfter = generator::State();
+  files.AddFile(kPath, 300000);
+  files.readBackChanged = true;
+  EXPECT_EQ(core.GovermentWipeFile(kPath16, 1, 2, 3), win_error::kDataError);
+  EXPECT_EQ(files.SequenceCalls().back(), "close");
+  EXPECT_EQ(files.files.at(kPath), std::vector<std::uint8_t>(300000, 3)) << "left as the last pass wrote it";
+  EXPECT_EQ(generator::State(), generatorAfter) << "a check moves the generator no further";
+}
+
 TEST_F(WipeCoreTest, RoundsBelowOneAreRefusedBeforeAnythingIsTouched) {
   files.AddFile(kPath, 100);
   for (std::int32_t rounds : {0, -1, -2147483647 - 1}) {
