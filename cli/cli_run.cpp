@@ -321,6 +321,9 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
     }
   }
 
+  // Nothing left to erase of what was named: a mistyped path must not read as success.
+  if (items.Count() == 0) return paths.empty() ? kAllGone : kRefused;
+
   // Counted for a dry run, the question and the progress line only: a script that says
   // --yes and reads no progress need not have the tree walked once more.
   const bool showsProgress = !options.quiet && console.ShowsProgress();

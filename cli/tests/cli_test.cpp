@@ -77,6 +77,7 @@ TEST_F(CliTest, ExitCodesSayWhetherEveryItemIsGone) {
   EXPECT_EQ(ReadFile(folder / "busy.txt"), std::string(100, 'b'));
   EXPECT_NE(console->err.str().find("held open by another program"), std::string::npos);
 
+  EXPECT_EQ(Run({"--yes", folder / "no-such-file"}), kRefused);
   EXPECT_NE(ParseArguments({"--method", "nine"}).error, "");
   EXPECT_NE(ParseArguments({}).error, "");
 }
