@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <functional>
+#include <iostream>
 #include <utility>
 #include <vector>
 
@@ -255,6 +256,15 @@ void Skipped(const Options& options, Console& console, const std::string& path, 
 }
 
 }  // namespace
+
+std::ostream& StandardConsole::Out() { return std::cout; }
+std::ostream& StandardConsole::Err() { return std::cerr; }
+
+bool StandardConsole::Ask(const std::string& question) {
+  std::cerr << question << std::flush;
+  std::string answer;
+  return std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes");
+}
 
 std::string JsonString(const std::string& text) {
   std::string json = "\"";

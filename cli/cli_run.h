@@ -28,6 +28,15 @@ class Console {
   virtual bool ShowsProgress() = 0;
 };
 
+// The process's own standard streams, a question answered on standard input; whether they
+// are terminals, and Ctrl+C, are the platform's to tell.
+class StandardConsole : public Console {
+ public:
+  std::ostream& Out() override;
+  std::ostream& Err() override;
+  bool Ask(const std::string& question) override;
+};
+
 // Runs the command line; `options.paths` are full paths. The exit code.
 int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console);
 

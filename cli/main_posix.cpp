@@ -14,16 +14,9 @@ namespace {
 volatile std::sig_atomic_t interrupted = 0;
 extern "C" void OnInterrupt(int) { interrupted = 1; }
 
-class Terminal final : public qelwipe::cli::Console {
+class Terminal final : public qelwipe::cli::StandardConsole {
  public:
-  std::ostream& Out() override { return std::cout; }
-  std::ostream& Err() override { return std::cerr; }
   bool Interactive() override { return isatty(STDIN_FILENO) != 0; }
-  bool Ask(const std::string& question) override {
-    std::cerr << question << std::flush;
-    std::string answer;
-    return std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes");
-  }
   bool Interrupted() override { return interrupted != 0; }
   bool ShowsProgress() override { return isatty(STDERR_FILENO) != 0; }
 };

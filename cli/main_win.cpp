@@ -28,16 +28,9 @@ BOOL WINAPI OnControl(DWORD event) {
   return TRUE;
 }
 
-class Terminal final : public qelwipe::cli::Console {
+class Terminal final : public qelwipe::cli::StandardConsole {
  public:
-  std::ostream& Out() override { return std::cout; }
-  std::ostream& Err() override { return std::cerr; }
   bool Interactive() override { return _isatty(_fileno(stdin)) != 0; }
-  bool Ask(const std::string& question) override {
-    std::cerr << question << std::flush;
-    std::string answer;
-    return std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes");
-  }
   bool Interrupted() override { return interrupted; }
   bool ShowsProgress() override { return _isatty(_fileno(stderr)) != 0; }
 };

@@ -53,6 +53,11 @@ template <class Pointer>
 void FreeCoTaskMem(Pointer block) {
   CoTaskMemFree(block);
 }
+// Blocks the system hands out from LocalAlloc: security descriptors, SID strings.
+template <class Pointer>
+void FreeLocal(Pointer block) {
+  LocalFree(block);
+}
 inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
@@ -83,6 +88,8 @@ using UniqueBitmap = UniqueGdi<HBITMAP>;
 template <class Pointer>
 using UniqueCoTaskMem = Unique<Pointer, NullTraits<Pointer, FreeCoTaskMem<Pointer>>>;
 using UniquePidl = UniqueCoTaskMem<PIDLIST_ABSOLUTE>;
+template <class Pointer>
+using UniqueLocal = Unique<Pointer, NullTraits<Pointer, FreeLocal<Pointer>>>;
 using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconHandle>>;
 using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuHandle>>;
 using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageList>>;

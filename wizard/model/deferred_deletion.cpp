@@ -149,11 +149,11 @@ std::vector<std::string> RestartLater(SystemActions& system, const std::vector<s
   if (!holding.empty() && !HandToNextLogon(system, holding))
     for (std::size_t i = 0; i < moves.size(); ++i)
       if (scheduled[i]) unscheduled.push_back(moves[i].first);
-  // Named in the order they were met.
-  const std::set<std::string> left(unscheduled.begin(), unscheduled.end());
+  // Named in the order they were met, each once.
+  std::set<std::string> left(unscheduled.begin(), unscheduled.end());
   std::vector<std::string> inOrder;
   for (const auto& path : files)
-    if (left.contains(path) && std::find(inOrder.begin(), inOrder.end(), path) == inOrder.end()) inOrder.push_back(path);
+    if (left.erase(path)) inOrder.push_back(path);
   return inOrder;
 }
 

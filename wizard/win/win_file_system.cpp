@@ -184,21 +184,7 @@ class WinFileSystem final : public FileSystem {
   }
 
   std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override {
-    const auto system = SystemPath(path);
-    if (!system) return std::nullopt;
-    // A folder does not open without backup semantics; a pipe or a device is no file.
-    const winkit::UniqueFile file(CreateFileW(system->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
-    std::string content;
-    char buffer[4096];
-    DWORD read = 0;
-    do {
-      if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
-      if (content.size() + read > limit) return std::nullopt;
-      content.append(buffer, read);
-    } while (read != 0);
-    return content;
+    return ReadWholeFile(path, limit);
   }
 
   std::string TemporaryFolder() override {
@@ -244,6 +230,24 @@ class WinFileTypeRegistry final : public FileTypeRegistry {
 };
 
 }  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t limit) {
+  const auto system = SystemPath(path);
+  if (!system) return std::nullopt;
+  // A folder does not open without backup semantics; a pipe or a device is no file.
+  const winkit::UniqueFile file(CreateFileW(system->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
+  std::string content;
+  char buffer[4096];
+  DWORD read = 0;
+  do {
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr)) return std::nullopt;
+    if (content.size() + read > limit) return std::nullopt;
+    content.append(buffer, read);
+  } while (read != 0);
+  return content;
+}
 
 std::unique_ptr<FileSystem> MakeWinFileSystem() { return std::make_unique<WinFileSystem>(); }
 std::unique_ptr<FileTypeRegistry> MakeWinFileTypeRegistry() { return std::make_unique<WinFileTypeRegistry>(); }

@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "deferred_deletion.h"
 #include "handles.h"
+#include "win_file_system.h"
 #include "list_file.h"
 #include "text.h"
 
@@ -62,11 +63,9 @@ std::optional<User> CurrentUser() {
   std::vector<BYTE> block(size);
   if (!size || !GetTokenInformation(token.get(), TokenUser, block.data(), size, &size)) return std::nullopt;
   const PSID sid = reinterpret_cast<TOKEN_USER*>(block.data())->User.Sid;
-  wchar_t* text = nullptr;
-  if (!ConvertSidToStringSidW(sid, &text)) return std::nullopt;
-  User user{text, std::vector<BYTE>(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid))};
-  LocalFree(text);
-  return user;
+  winkit::UniqueLocal<wchar_t*> text;
+  if (!ConvertSidToStringSidW(sid, text.put())) return std::nullopt;
+  return User{text.get(), std::vector<BYTE>(static_cast<BYTE*>(sid), static_cast<BYTE*>(sid) + GetLengthSid(sid))};
 }
 
 bool IsElevated() {
@@ -85,11 +84,10 @@ SystemActions::HoldingFolderState EnsureHoldingFolder(const std::wstring& folder
   if (!user) return State::Unusable;
   // Nothing inherited from the drive root, where every signed-in user may change what is made.
   const std::wstring sddl = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + user->text + L")";
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+  winkit::UniqueLocal<PSECURITY_DESCRIPTOR> descriptor;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, descriptor.put(), nullptr))
     return State::Unusable;
-  const std::unique_ptr<void, decltype(&LocalFree)> heldDescriptor(descriptor, &LocalFree);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor.get(), FALSE};
   if (CreateDirectoryW(folder.c_str(), &attributes)) return State::Made;
   if (GetLastError() != ERROR_ALREADY_EXISTS) return State::Unusable;
   // One made by someone else, or a link put in its place, could hand the files to them.
@@ -102,11 +100,10 @@ SystemActions::HoldingFolderState EnsureHoldingFolder(const std::wstring& folder
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return State::Unusable;
   PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR ownerDescriptor = nullptr;
+  winkit::UniqueLocal<PSECURITY_DESCRIPTOR> ownerDescriptor;
   if (GetSecurityInfo(existing.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                      &ownerDescriptor) != ERROR_SUCCESS)
+                      ownerDescriptor.put()) != ERROR_SUCCESS)
     return State::Unusable;
-  const std::unique_ptr<void, decltype(&LocalFree)> heldOwner(ownerDescriptor, &LocalFree);
   const bool ours = EqualSid(owner, const_cast<BYTE*>(user->sid.data())) ||
                     IsWellKnownSid(owner, WinBuiltinAdministratorsSid);
   return ours ? State::Found : State::Unusable;
@@ -254,18 +251,9 @@ class WinSystemActions final : public SystemActions {
   }
 
   std::optional<std::vector<std::string>> ReadListFile(const std::string& path) override {
-    const winkit::UniqueFile file(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || GetFileType(file.get()) != FILE_TYPE_DISK) return std::nullopt;
-    std::string content;
-    char buffer[4096];
-    DWORD read = 0;
-    do {
-      if (!ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) || content.size() + read > kLongestListFile)
-        return std::nullopt;
-      content.append(buffer, read);
-    } while (read != 0);
-    return listfile::ReadPaths(content);
+    const auto content = ReadWholeFile(path, kLongestListFile);
+    if (!content) return std::nullopt;
+    return listfile::ReadPaths(*content);
   }
 
   bool RegisterRunOnce(const std::string& name, const std::string& command) override {
