@@ -116,6 +116,8 @@ std::string UsageText() {
       "      --json           one JSON object per file on standard output, then a summary\n"
       "  -q, --quiet          no progress and no summary line\n"
       "  -y, --yes            erase without asking\n"
+      "      --at-restart     (Windows) move files held open aside at the next restart, for the\n"
+      "                       wizard to erase at the next logon; they count as left until then\n"
       "  -h, --help           this text\n"
       "      --version        the program's version\n"
       "\n"

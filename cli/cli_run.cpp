@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "deferred_deletion.h"
 #include "erase_run.h"
 #include "file_type_registry.h"
 #include "folder_walk.h"
@@ -255,6 +256,133 @@ void Skipped(const Options& options, Console& console, const std::string& path, 
     console.Err() << "qelwipe-cli: " << reason << ": " << path << '\n';
 }
 
+
+// The items: the paths given, then those of the lists; nothing when a list cannot be read.
+std::optional<std::vector<std::string>> GatheredPaths(const Options& options, FileSystem& files, Console& console) {
+  std::vector<std::string> paths = options.paths;
+  for (const auto& list : options.listFiles) {
+    const auto content = files.ReadRegularFile(list, kLongestListFile);
+    if (!content) {
+      console.Err() << "qelwipe-cli: cannot read the list " << list << '\n';
+      return std::nullopt;
+    }
+    for (const auto& path : listfile::ReadPaths(*content)) {
+      if (IsFullPath(path, files.Separator()))
+        paths.push_back(path);
+      else
+        console.Err() << "qelwipe-cli: not a full path, skipped: " << path << '\n';
+    }
+  }
+  return paths;
+}
+
+// Each path checked before it is listed; whether a link was among them.
+bool ListItems(const Options& options, FileSystem& files, Console& console, const std::vector<std::string>& paths,
+               ItemsList& items) {
+  bool linkGiven = false;
+  for (const auto& path : paths) {
+    const auto attributes = files.Attributes(path);
+    if (!attributes) {
+      Skipped(options, console, path, "not found", "no such file or folder");
+    } else if (attributes->link) {
+      // Named here, a link is not what the user means to erase through: it is not followed.
+      Skipped(options, console, path, "refused", "a link, not followed");
+      linkGiven = true;
+    } else {
+      items.AddItem(path);
+    }
+  }
+  return linkGiven;
+}
+
+struct Totals {
+  std::uint64_t files = 0, bytes = 0;
+  std::string Text() const { return Grouped(files) + " files, " + SizeText(bytes); }
+};
+
+// Every file below the items, each listed for a dry run.
+Totals Count(const Options& options, FileSystem& files, Console& console, const ItemsList& items) {
+  Totals totals;
+  for (int i = 1; i <= items.Count(); ++i)
+    ListFiles(files, items.Get_ItemRealName(i), [&](const std::string& path, std::uint64_t bytes) {
+      ++totals.files;
+      totals.bytes += bytes;
+      if (!options.dryRun) return;
+      if (options.json)
+        console.Out() << "{\"path\":" << JsonString(path) << ",\"status\":\"would-erase\",\"bytes\":" << bytes << "}\n";
+      else
+        console.Out() << path << '\t' << bytes << '\n';
+    });
+  return totals;
+}
+
+// What the erase came to; files held open are reported after it, once it is known whether
+// they could be scheduled for the next restart.
+struct Outcome {
+  std::uint64_t erased = 0, left = 0, scheduled = 0, erasedBytes = 0;
+  std::vector<FileReport> held;
+};
+
+// The erase run over the items; whether Ctrl+C ended it.
+bool Erase(const Options& options, FileSystem& files, EraseEngine& engine, Console& console, FolderWalk& walk,
+           const ItemsList& items, const Totals* progressOf, Outcome& outcome) {
+  MethodPage methods;
+  methods.FillMethodList();
+  if (options.method >= 0) methods.Combo1_Click(options.method);
+  methods.SetCyclesText(std::to_string(options.cycles));
+  ProgressPage progress;
+  std::optional<ProgressLine> line;
+  if (progressOf) line.emplace(console.Err(), progressOf->files, progressOf->bytes);
+  ReportingEngine reporting(
+      engine, files, console,
+      [&](const FileReport& report) {
+        const bool erased = report.status == "erased";
+        (erased ? outcome.erased : outcome.left) += 1;
+        if (erased) outcome.erasedBytes += report.bytes;
+        if (line) line->FileDone(report.bytes, report.passes);
+        if (options.atRestart && report.status == "in-use") {
+          outcome.held.push_back(report);
+          return;
+        }
+        if (line && !erased) line->Clear();  // the report takes a line of its own
+        WriteReport(options, console, report);
+      },
+      [&](const std::string& path, std::uint64_t bytes, int pass, std::int32_t percent) {
+        if (line) line->Show(path, bytes, pass, percent);
+      });
+  // Between files the run looks for Ctrl+C; within one, the engine's reports do.
+  EraseRun* running = nullptr;
+  EraseRun run(files, reporting, walk, methods, progress, [&] {
+    if (running && console.Interrupted()) running->RequestCancel();
+  });
+  running = &run;
+  run.Prepare();
+  run.CountingPass(items);
+  run.ErasePass(items);
+  return run.CancelRequested() || console.Interrupted();
+}
+
+// Files held open moved aside at the next restart, for the wizard to erase at the next logon.
+void ScheduleHeld(SystemActions& restarts, Outcome& outcome) {
+  std::vector<std::string> paths;
+  for (const auto& report : outcome.held) paths.push_back(report.path);
+  if (paths.empty()) return;
+  const auto unscheduled = RestartLater(restarts, paths);
+  for (auto& report : outcome.held) {
+    if (std::find(unscheduled.begin(), unscheduled.end(), report.path) != unscheduled.end()) {
+      report.reason += "; could not be scheduled for the next restart";
+      continue;
+    }
+    report.status = "scheduled";
+    report.reason = "held open by another program: moved aside at the next restart, then erased at the next logon";
+    ++outcome.scheduled;
+  }
+}
+
+std::string ScheduledText(std::uint64_t scheduled) {
+  return scheduled ? " (" + Grouped(scheduled) + " of them scheduled for the next restart)" : std::string();
+}
+
 }  // namespace
 
 std::ostream& StandardConsole::Out() { return std::cout; }
@@ -284,7 +412,7 @@ std::string JsonString(const std::string& text) {
   return json + '"';
 }
 
-int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console) {
+int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console, SystemActions* restarts) {
   if (options.help) {
     console.Out() << UsageText();
     return kAllGone;
@@ -293,125 +421,60 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
     console.Out() << "qelwipe-cli " << PRODUCT_VERSION_TEXT << '\n';
     return kAllGone;
   }
-
-  if (options.atRestart) {
-    console.Err() << "qelwipe-cli: --at-restart is not available in this build: nothing erased\n";
+  if (options.atRestart && !restarts) {
+    console.Err() << "qelwipe-cli: --at-restart is for Windows, where files held open are moved aside at its start: "
+                     "nothing erased\n";
     return kRefused;
   }
-  // The items: the paths given, then those of the lists, each checked before it is listed.
-  std::vector<std::string> paths = options.paths;
-  for (const auto& list : options.listFiles) {
-    const auto content = files.ReadRegularFile(list, kLongestListFile);
-    if (!content) {
-      console.Err() << "qelwipe-cli: cannot read the list " << list << '\n';
-      return kRefused;
-    }
-    for (const auto& path : listfile::ReadPaths(*content)) {
-      if (IsFullPath(path, files.Separator()))
-        paths.push_back(path);
-      else
-        console.Err() << "qelwipe-cli: not a full path, skipped: " << path << '\n';
-    }
-  }
+  const auto paths = GatheredPaths(options, files, console);
+  if (!paths) return kRefused;
   ConsoleView view(console.Err());
   NoTypes types;
   FolderWalk walk(files, {}, [&] { return console.Interrupted(); });
   ItemsList items(files, types, walk, view);
-  bool linkGiven = false;
-  for (const auto& path : paths) {
-    const auto attributes = files.Attributes(path);
-    if (!attributes) {
-      Skipped(options, console, path, "not found", "no such file or folder");
-    } else if (attributes->link) {
-      // Named here, a link is not what the user means to erase through: it is not followed.
-      Skipped(options, console, path, "refused", "a link, not followed");
-      linkGiven = true;
-    } else {
-      items.AddItem(path);
-    }
-  }
-
+  const bool linkGiven = ListItems(options, files, console, *paths, items);
   // Nothing left to erase of what was named: a mistyped path must not read as success.
-  if (items.Count() == 0) return paths.empty() ? kAllGone : kRefused;
+  if (items.Count() == 0) return paths->empty() ? kAllGone : kRefused;
 
   // Counted for a dry run, the question and the progress line only: a script that says
   // --yes and reads no progress need not have the tree walked once more.
   const bool showsProgress = !options.quiet && console.ShowsProgress();
-  const bool counts = options.dryRun || !options.yes || showsProgress;
-  std::uint64_t fileCount = 0, byteCount = 0;
-  for (int i = 1; counts && i <= items.Count(); ++i)
-    ListFiles(files, items.Get_ItemRealName(i), [&](const std::string& path, std::uint64_t bytes) {
-      ++fileCount;
-      byteCount += bytes;
-      if (!options.dryRun) return;
-      if (options.json)
-        console.Out() << "{\"path\":" << JsonString(path) << ",\"status\":\"would-erase\",\"bytes\":" << bytes << "}\n";
-      else
-        console.Out() << path << '\t' << bytes << '\n';
-    });
-  const std::string totals = Grouped(fileCount) + " files, " + SizeText(byteCount);
+  const Totals totals = options.dryRun || !options.yes || showsProgress ? Count(options, files, console, items) : Totals{};
   if (options.dryRun) {
     if (options.json)
-      console.Out() << "{\"summary\":true,\"dryRun\":true,\"files\":" << fileCount << ",\"bytes\":" << byteCount << "}\n";
+      console.Out() << "{\"summary\":true,\"dryRun\":true,\"files\":" << totals.files << ",\"bytes\":" << totals.bytes
+                    << "}\n";
     else if (!options.quiet)
-      console.Out() << "would erase " << totals << '\n';
+      console.Out() << "would erase " << totals.Text() << '\n';
     return kAllGone;
   }
-
   if (!options.yes) {
     if (!console.Interactive()) {
       console.Err() << "qelwipe-cli: not run from a terminal: nothing erased; add --yes to erase without asking\n";
       return kRefused;
     }
-    if (!console.Ask("Erase " + std::to_string(items.Count()) + " items: " + totals + "? [y/N] ")) return kRefused;
+    if (!console.Ask("Erase " + std::to_string(items.Count()) + " items: " + totals.Text() + "? [y/N] ")) return kRefused;
   }
 
-  MethodPage methods;
-  methods.FillMethodList();
-  if (options.method >= 0) methods.Combo1_Click(options.method);
-  methods.SetCyclesText(std::to_string(options.cycles));
-  ProgressPage progress;
-  std::uint64_t erased = 0, left = 0, erasedBytes = 0;
-  std::optional<ProgressLine> line;
-  if (showsProgress) line.emplace(console.Err(), fileCount, byteCount);
-  ReportingEngine reporting(
-      engine, files, console,
-      [&](const FileReport& report) {
-        (report.status == "erased" ? erased : left) += 1;
-        if (report.status == "erased") erasedBytes += report.bytes;
-        if (line) line->FileDone(report.bytes, report.passes);
-        if (line && report.status != "erased") line->Clear();  // the report takes a line of its own
-        WriteReport(options, console, report);
-      },
-      [&](const std::string& path, std::uint64_t bytes, int pass, std::int32_t percent) {
-        if (line) line->Show(path, bytes, pass, percent);
-      });
-  // Between files the run looks for Ctrl+C; within one, the engine's reports do.
-  EraseRun* running = nullptr;
-  EraseRun run(files, reporting, walk, methods, progress, [&] {
-    if (running && console.Interrupted()) running->RequestCancel();
-  });
-  running = &run;
-  run.Prepare();
-  run.CountingPass(items);
-  run.ErasePass(items);
+  Outcome outcome;
+  const bool interrupted = Erase(options, files, engine, console, walk, items, showsProgress ? &totals : nullptr, outcome);
+  if (options.atRestart && !interrupted) ScheduleHeld(*restarts, outcome);
+  for (const auto& report : outcome.held) WriteReport(options, console, report);
 
-  line.reset();
   bool allGone = !linkGiven;
   for (int i = 1; i <= items.Count(); ++i)
     if (files.Exists(items.Get_ItemRealName(i))) {
       allGone = false;
       if (!options.json) console.Err() << "qelwipe-cli: still on disk: " << items.Get_ItemRealName(i) << '\n';
     }
-  const int exitCode = run.CancelRequested() || console.Interrupted() ? kInterrupted
-                       : allGone                                         ? kAllGone
-                                                                         : kSomethingLeft;
+  const int exitCode = interrupted ? kInterrupted : allGone ? kAllGone : kSomethingLeft;
   if (options.json)
-    console.Out() << "{\"summary\":true,\"erased\":" << erased << ",\"left\":" << left << ",\"bytes\":" << erasedBytes
+    console.Out() << "{\"summary\":true,\"erased\":" << outcome.erased << ",\"left\":" << outcome.left
+                  << ",\"scheduled\":" << outcome.scheduled << ",\"bytes\":" << outcome.erasedBytes
                   << ",\"exit\":" << exitCode << "}\n";
   else if (!options.quiet)
-    console.Out() << "erased " << Grouped(erased) << " files (" << SizeText(erasedBytes) << "), " << Grouped(left)
-                  << " left\n";
+    console.Out() << "erased " << Grouped(outcome.erased) << " files (" << SizeText(outcome.erasedBytes) << "), "
+                  << Grouped(outcome.left) << " left" << ScheduledText(outcome.scheduled) << "\n";
   return exitCode;
 }
 

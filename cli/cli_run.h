@@ -7,6 +7,7 @@
 #include "cli_options.h"
 #include "erase_engine.h"
 #include "file_system.h"
+#include "system_actions.h"
 
 namespace qelwipe::cli {
 
@@ -37,8 +38,10 @@ class StandardConsole : public Console {
   bool Ask(const std::string& question) override;
 };
 
-// Runs the command line; `options.paths` are full paths. The exit code.
-int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console);
+// Runs the command line; `options.paths` are full paths. `restarts` moves files held open
+// aside at the next system start (Windows); without it --at-restart is refused. The exit code.
+int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console,
+        SystemActions* restarts = nullptr);
 
 // A text as a JSON string, quotes included.
 std::string JsonString(const std::string& text);

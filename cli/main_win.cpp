@@ -14,8 +14,10 @@
 #include "cli_run.h"
 #include "core_engine.h"
 #include "handles.h"
+#include "menu_surface.h"
 #include "text.h"
 #include "win_file_system.h"
+#include "win_system_actions.h"
 
 namespace {
 
@@ -65,14 +67,12 @@ int main() {
   }
   for (auto& path : parsed.options.paths) path = FullPath(winkit::Utf8ToWide(path).value_or(std::wstring()));
   for (auto& list : parsed.options.listFiles) list = FullPath(winkit::Utf8ToWide(list).value_or(std::wstring()));
-  // Reading back past the cache needs a handle of its own beside the exclusive one: not yet here.
-  if (parsed.options.verify) {
-    std::cerr << "qelwipe-cli: --verify is not available in this build: nothing erased\n";
-    return qelwipe::cli::kRefused;
-  }
   SetConsoleCtrlHandler(OnControl, TRUE);
+  // Files held open go to the wizard installed beside this program, which erases them at the next logon.
+  const auto restarts = qelwipe::win::MakeWinSystemActions(lintorel::kWizardFileName);
   const auto files = qelwipe::win::MakeWinFileSystem();
   qelwipe::CoreEngine engine;
+  engine.SetVerify(parsed.options.verify);
   Terminal terminal;
-  return qelwipe::cli::Run(parsed.options, *files, engine, terminal);
+  return qelwipe::cli::Run(parsed.options, *files, engine, terminal, restarts.get());
 }

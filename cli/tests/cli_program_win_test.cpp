@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "handles.h"
 #include "temp_folder.h"
@@ -70,6 +71,69 @@ TEST(CliProgramTest, AFolderBeyondAsciiIsErasedButAFileHeldOpenIsReportedInUse) 
   for (const char c : busy) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
   EXPECT_NE(ran.out.find("{\"path\":\"" + escaped + "\",\"status\":\"in-use\",\"code\":32"), std::string::npos)
       << ran.out;
+}
+
+// A registry value as it stands, put back as it was when the test ends.
+class KeptValue {
+ public:
+  KeptValue(HKEY root, const wchar_t* key, const wchar_t* name) : root_(root), key_(key), name_(name) {
+    DWORD size = 0;
+    if (RegGetValueW(root_, key_, name_, RRF_RT_ANY, &type_, nullptr, &size) != ERROR_SUCCESS) return;
+    bytes_.resize(size);
+    existed_ = RegGetValueW(root_, key_, name_, RRF_RT_ANY, &type_, bytes_.data(), &size) == ERROR_SUCCESS;
+  }
+  ~KeptValue() {
+    if (existed_)
+      RegSetKeyValueW(root_, key_, name_, type_, bytes_.data(), static_cast<DWORD>(bytes_.size()));
+    else
+      RegDeleteKeyValueW(root_, key_, name_);
+  }
+  std::wstring Now() const {
+    wchar_t text[8192] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    RegGetValueW(root_, key_, name_, RRF_RT_REG_SZ | RRF_RT_REG_MULTI_SZ, nullptr, text, &size);
+    return std::wstring(text, size / sizeof(wchar_t));
+  }
+
+ private:
+  HKEY root_;
+  const wchar_t *key_, *name_;
+  DWORD type_ = 0;
+  std::vector<BYTE> bytes_;
+  bool existed_ = false;
+};
+
+// With --at-restart a file held open is moved aside at the next start and the wizard beside
+// the program is called back at the next logon; the rest is read back past the cache.
+TEST(CliProgramTest, AtRestartSchedulesTheHeldFileForTheWizardAndVerifiesTheRest) {
+  const KeptValue pending(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager",
+                          L"PendingFileRenameOperations");
+  const KeptValue runOnce(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+                          L"Dedurada.exe");
+  TempFolder folder;
+  WriteFile(folder / "checked.bin", 300000);
+  WriteFile(folder / "held.txt", 100);
+  winkit::UniqueFile holder(
+      CreateFileW((folder.path() / "held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(holder);
+  const Ran ran = RunProgram(L"--yes --json --verify --at-restart \"" + folder.path().wstring() + L"\"");
+  holder.reset();
+  EXPECT_EQ(ran.code, 1u);
+  EXPECT_FALSE(fs::exists(folder / "checked.bin"));
+  EXPECT_NE(ran.out.find("\"passes\":1,\"verified\":true"), std::string::npos) << ran.out;
+  EXPECT_NE(ran.out.find("\"status\":\"scheduled\",\"code\":32"), std::string::npos) << ran.out;
+  EXPECT_NE(ran.out.find("\"scheduled\":1,"), std::string::npos) << ran.out;
+  EXPECT_NE(pending.Now().find((folder.path() / "held.txt").wstring()), std::wstring::npos);
+  const std::wstring command = runOnce.Now();
+  const std::wstring wizard = L"\\bin\\qelwipe.EXE\"   ";  // beside qelwipe-cli.exe
+  ASSERT_NE(command.find(wizard), std::wstring::npos) << winkit::WideToUtf8(command).value_or("");
+  // What the run left for the next start goes with the test.
+  const std::wstring list = command.substr(command.find(wizard) + wizard.size());
+  std::wstring holding = winkit::Utf8ToWide(testing_support::ReadFile(fs::path(list).string()).substr(3)).value_or(L"");
+  holding.resize(holding.find(L'\r'));
+  DeleteFileW(holding.c_str());
+  RemoveDirectoryW(fs::path(holding).parent_path().c_str());  // when the run made it
+  DeleteFileW(list.c_str());
 }
 
 }  // namespace

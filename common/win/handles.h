@@ -58,6 +58,8 @@ template <class Pointer>
 void FreeLocal(Pointer block) {
   LocalFree(block);
 }
+// Page-aligned blocks from VirtualAlloc, as unbuffered file reads and writes need them.
+inline void ReleaseVirtual(void* block) { VirtualFree(block, 0, MEM_RELEASE); }
 inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
@@ -90,6 +92,7 @@ using UniqueCoTaskMem = Unique<Pointer, NullTraits<Pointer, FreeCoTaskMem<Pointe
 using UniquePidl = UniqueCoTaskMem<PIDLIST_ABSOLUTE>;
 template <class Pointer>
 using UniqueLocal = Unique<Pointer, NullTraits<Pointer, FreeLocal<Pointer>>>;
+using UniqueVirtualBlock = Unique<void*, NullTraits<void*, ReleaseVirtual>>;
 using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconHandle>>;
 using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuHandle>>;
 using UniqueImageList = Unique<HIMAGELIST, NullTraits<HIMAGELIST, DestroyImageList>>;

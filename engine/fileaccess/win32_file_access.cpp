@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,6 +87,30 @@ class Win32OpenFile final : public OpenFile {
     return written == count ? 0 : win_error::kWriteFault;
   }
   ErrorCode Flush() override { return FlushFileBuffers(handle_.get()) ? 0 : LastError(); }
+
+  ErrorCode ReadUncached(std::uint64_t offset, std::uint8_t* bytes, std::uint32_t count) override {
+    if (!uncached_)
+      if (const ErrorCode error = ReopenUncached()) return error;
+    // Unbuffered reads start and end on sector boundaries into sector-aligned memory: the
+    // sectors around the bytes asked for are read into a page-aligned window of its own.
+    const std::uint64_t first = offset / sector_ * sector_;
+    const std::uint64_t end = (offset + count + sector_ - 1) / sector_ * sector_;
+    const auto size = static_cast<std::size_t>(end - first);
+    if (windowSize_ < size) {
+      window_.reset(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+      windowSize_ = window_ ? size : 0;
+      if (!window_) return win_error::kNotEnoughMemory;
+    }
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>(first);
+    at.OffsetHigh = static_cast<DWORD>(first >> 32);
+    DWORD read = 0;
+    if (!ReadFile(handle_.get(), window_.get(), static_cast<DWORD>(size), &read, &at)) return LastError();
+    // The file ends before what was written does.
+    if (read < offset + count - first) return win_error::kDataError;
+    std::memcpy(bytes, static_cast<const std::uint8_t*>(window_.get()) + (offset - first), count);
+    return 0;
+  }
   ErrorCode TruncateHere() override { return SetEndOfFile(handle_.get()) ? 0 : LastError(); }
 
   ErrorCode NamedStreams(std::vector<std::u16string>& names) override {
@@ -153,10 +178,35 @@ class Win32OpenFile final : public OpenFile {
   }
 
  private:
+  // A reader past the cache beside the writer would need the writer to share reading with
+  // anyone. Instead the file, overwritten and flushed, is opened again uncached by its handle
+  // alone, exclusive as before: an attribute-only handle, which no sharing forbids, holds it
+  // in between. Another program that opens it in that instant leaves it in use, and in place.
+  ErrorCode ReopenUncached() {
+    if (const ErrorCode error = Flush()) return error;
+    const winkit::UniqueFile anchor(ReOpenFile(handle_.get(), FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    if (!anchor) return LastError();
+    handle_.reset();
+    handle_.reset(ReOpenFile(anchor.get(), GENERIC_READ | GENERIC_WRITE | DELETE | FILE_READ_ATTRIBUTES, 0,
+                             FILE_FLAG_NO_BUFFERING));
+    if (!handle_) return LastError();
+    uncached_ = true;
+    FILE_STORAGE_INFO storage{};
+    if (GetFileInformationByHandleEx(handle_.get(), FileStorageInfo, &storage, sizeof storage) &&
+        storage.LogicalBytesPerSector > sector_ && (storage.LogicalBytesPerSector & (storage.LogicalBytesPerSector - 1)) == 0)
+      sector_ = storage.LogicalBytesPerSector;
+    return 0;
+  }
+
   // FILE_STREAM_INFO entries in 8-byte units: far more streams than any file has.
   static constexpr std::size_t kLongestStreamList = 1 << 20;
 
   winkit::UniqueFile handle_;
+  bool uncached_ = false;                // reopened for reading past the cache
+  std::uint64_t sector_ = 4096;          // what unbuffered reads align to: at least a page
+  winkit::UniqueVirtualBlock window_;    // page-aligned, for the sectors read
+  std::size_t windowSize_ = 0;
   std::unique_ptr<pathguard::FolderChain> folders_;  // from the volume root down to the file's own
   std::wstring path_;                                // the extended-length path it was opened by
   std::wstring name_;                                // its own name in its folder

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <utility>
 
 #include "command_line.h"
 #include "deferred_deletion.h"
@@ -177,6 +178,7 @@ bool RegisterRunOnce(const std::wstring& name, const std::wstring& command) {
 
 class WinSystemActions final : public SystemActions {
  public:
+  explicit WinSystemActions(std::wstring wizardFile) : wizardFile_(std::move(wizardFile)) {}
   void RefreshRecycleBinIcon() override { SHUpdateRecycleBinIcon(); }
 
   std::string ProgramPath() override {
@@ -184,9 +186,14 @@ class WinSystemActions final : public SystemActions {
     for (;;) {
       const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
       if (length == 0) return std::string();
-      if (length < path.size()) return winkit::WideToUtf8(std::wstring_view(path.data(), length)).value_or("");
+      if (length < path.size()) {
+        path.resize(length);
+        break;
+      }
       path.resize(path.size() * 2);
     }
+    if (!wizardFile_.empty()) path = path.substr(0, path.rfind(L'\\') + 1) + wizardFile_;
+    return winkit::WideToUtf8(path).value_or("");
   }
 
   std::optional<std::string> EnvironmentVariable(const std::string& name) override {
@@ -273,10 +280,15 @@ class WinSystemActions final : public SystemActions {
   }
 
   bool RebootNow() override { return win::RebootNow(); }
+
+ private:
+  const std::wstring wizardFile_;
 };
 
 }  // namespace
 
-std::unique_ptr<SystemActions> MakeWinSystemActions() { return std::make_unique<WinSystemActions>(); }
+std::unique_ptr<SystemActions> MakeWinSystemActions(std::wstring wizardFile) {
+  return std::make_unique<WinSystemActions>(std::move(wizardFile));
+}
 
 }  // namespace qelwipe::win

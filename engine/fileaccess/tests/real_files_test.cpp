@@ -186,6 +186,15 @@ TEST_F(RealFilesTest, ErasesTheFileUnderExclusiveAccessAndLeavesNoTemporaryFile)
   EXPECT_EQ(percents.size(), 2u * 3u * (3 + 2));
 }
 
+// Read back past the cache in chunks that neither start nor end on a sector, then deleted.
+TEST_F(RealFilesTest, AVerifiedEraseReadsTheLastPassBackAndStillDeletesTheFile) {
+  WriteFile(folder / "checked.bin", 3 * 256000 + 1234);
+  core.SetVerify(true);
+  core.SetWipeMethod(1);
+  EXPECT_EQ(core.WipeFile(Wide(folder / "checked.bin")), 0);
+  EXPECT_EQ(ListFolder(folder.path()), "");
+}
+
 TEST_F(RealFilesTest, EmptyReadOnlyAndOddlyNamedFilesAreErasedToo) {
   const std::string empty = folder / "empty.txt";
   WriteFile(empty, 0);
