@@ -76,6 +76,9 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
     } else if (name == "-l" || name == "--list") {
       if (!takeValue()) break;
       options.listFiles.push_back(value);
+    } else if (name == "--free-space") {
+      if (!takeValue()) break;
+      options.freeSpace = value;
     } else if (name == "-n" || name == "--dry-run") {
       options.dryRun = true;
     } else if (name == "--verify") {
@@ -97,7 +100,11 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
     }
     if (inlineValue && parsed.error.empty() && value.empty()) parsed.error = name + " needs a value";
   }
-  if (parsed.error.empty() && !options.help && !options.version && options.paths.empty() && options.listFiles.empty())
+  const bool hasItems = !options.paths.empty() || !options.listFiles.empty();
+  if (!parsed.error.empty() || options.help || options.version) return parsed;
+  if (!options.freeSpace.empty() && (hasItems || options.verify || options.atRestart))
+    parsed.error = "--free-space takes a volume alone: no paths, --list, --verify or --at-restart";
+  else if (options.freeSpace.empty() && !hasItems)
     parsed.error = "nothing to erase: give paths, or a list with --list";
   return parsed;
 }
@@ -105,12 +112,16 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
 std::string UsageText() {
   std::string text =
       "Usage: qelwipe-cli [OPTIONS] PATH...\n"
+      "       qelwipe-cli [OPTIONS] --free-space VOLUME\n"
       "Erases files and folders so that their contents cannot be read back: every file below the\n"
       "given items is overwritten, emptied, renamed and deleted; folders are removed after them.\n"
+      "With --free-space, fills the volume's free space with the method's passes instead (default:\n"
+      "one random pass), reaching what deleted files left there, and removes the fillers again.\n"
       "\n"
       "  -m, --method N|NAME  the overwrite method (default: random)\n"
       "  -c, --cycles N       how many times the method's passes run (default 1; 0 runs 3)\n"
       "  -l, --list FILE      also the paths of a list file, one a line (never deleted)\n"
+      "      --free-space VOLUME  erase the free space of a drive, mounted folder or mount point\n"
       "  -n, --dry-run        list what would be erased, with sizes; touch nothing\n"
       "      --verify         read each file's last pass back past the cache before it goes\n"
       "      --json           one JSON object per file on standard output, then a summary\n"

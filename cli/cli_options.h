@@ -12,6 +12,7 @@ struct Options {
   std::int32_t cycles = 1;
   std::vector<std::string> paths;  // as given, in order
   std::vector<std::string> listFiles;
+  std::string freeSpace;  // the volume whose free space is erased, instead of paths
   bool dryRun = false, verify = false, json = false, quiet = false, yes = false, atRestart = false;
   bool help = false, version = false;
 };

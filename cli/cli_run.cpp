@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "console_text.h"
 #include "deferred_deletion.h"
 #include "erase_run.h"
 #include "file_type_registry.h"
@@ -150,28 +151,6 @@ class ReportingEngine final : public EraseEngine, public EngineEvents {
   int passes_ = 0;
   std::pair<std::int32_t, std::int32_t> lastPass_{0, 0};
 };
-
-// "1,204"
-std::string Grouped(std::uint64_t number) {
-  std::string digits = std::to_string(number);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
-  return digits;
-}
-
-// "2.1 GB"
-std::string SizeText(std::uint64_t bytes) {
-  static constexpr const char* kUnits[] = {"bytes", "KB", "MB", "GB", "TB"};
-  double value = static_cast<double>(bytes);
-  std::size_t unit = 0;
-  while (value >= 1024 && unit + 1 < std::size(kUnits)) {
-    value /= 1024;
-    ++unit;
-  }
-  if (unit == 0) return Grouped(bytes) + " bytes";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-  return text;
-}
 
 // Every file below `path` (or `path` itself), as the erase would meet it; links as they stand.
 void ListFiles(FileSystem& files, const std::string& path, const std::function<void(const std::string&, std::uint64_t)>& file) {
@@ -392,24 +371,6 @@ bool StandardConsole::Ask(const std::string& question) {
   std::cerr << question << std::flush;
   std::string answer;
   return std::getline(std::cin, answer) && (answer == "y" || answer == "Y" || answer == "yes");
-}
-
-std::string JsonString(const std::string& text) {
-  std::string json = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      json += '\\';
-      json += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      json += escaped;
-    } else {
-      json += c;
-    }
-  }
-  return json + '"';
 }
 
 int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console, SystemActions* restarts) {

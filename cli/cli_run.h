@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli_options.h"
+#include "console_text.h"
 #include "erase_engine.h"
 #include "file_system.h"
 #include "system_actions.h"
@@ -42,8 +43,5 @@ class StandardConsole : public Console {
 // aside at the next system start (Windows); without it --at-restart is refused. The exit code.
 int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console& console,
         SystemActions* restarts = nullptr);
-
-// A text as a JSON string, quotes included.
-std::string JsonString(const std::string& text);
 
 }  // namespace qelwipe::cli

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include "cli_run.h"
+#include "free_space_run.h"
+#include "platform_volume.h"
 #include "core_engine.h"
 #include "posix_file_system.h"
 
@@ -37,9 +39,20 @@ int main(int argc, char** argv) {
   action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  Terminal terminal;
+  if (!parsed.options.freeSpace.empty()) {
+    std::string root;
+    dornix::freespace::ErrorCode error = 0;
+    const auto volume = dornix::freespace::OpenVolume(
+        std::filesystem::absolute(parsed.options.freeSpace, ignored).lexically_normal().string(), root, error);
+    if (!volume) {
+      std::cerr << "qelwipe-cli: no volume at " << parsed.options.freeSpace << " (system error " << error << ")\n";
+      return qelwipe::cli::kRefused;
+    }
+    return qelwipe::cli::RunFreeSpace(parsed.options, *volume, root, terminal);
+  }
   const auto files = qelwipe::MakePosixFileSystem();
   qelwipe::CoreEngine engine;
   engine.SetVerify(parsed.options.verify);
-  Terminal terminal;
   return qelwipe::cli::Run(parsed.options, *files, engine, terminal);
 }

@@ -11,6 +11,7 @@ using Code = std::int32_t;
 inline constexpr Code kSuccess = 0;
 inline constexpr Code kFileNotFound = 2;
 inline constexpr Code kPathNotFound = 3;
+inline constexpr Code kTooManyOpenFiles = 4;
 inline constexpr Code kAccessDenied = 5;
 inline constexpr Code kNotEnoughMemory = 8;
 inline constexpr Code kWriteProtect = 19;

@@ -12,7 +12,7 @@
 #include <span>
 #include <thread>
 
-#include "method_catalogue.h"
+#include "wipe_methods.h"
 #include "pass_fill.h"
 
 namespace dornix {

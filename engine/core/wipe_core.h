@@ -12,7 +12,7 @@
 
 #include "file_access.h"
 #include "fill_worker.h"
-#include "method_catalogue.h"
+#include "wipe_methods.h"
 #include "pass_fill.h"
 
 namespace dornix {

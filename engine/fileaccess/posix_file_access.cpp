@@ -11,32 +11,14 @@
 #include <cstdio>
 #include <ctime>
 
+#include "errno_codes.h"
 #include "folder_open.h"
 #include "platform_file_access.h"
 
 namespace dornix {
 namespace {
 
-struct ErrnoMapping {
-  int error;
-  ErrorCode code;
-};
-constexpr ErrnoMapping kErrnoToWindows[] = {
-    {ENOENT, win_error::kFileNotFound},      {ENOTDIR, win_error::kPathNotFound},
-    {EACCES, win_error::kAccessDenied},      {EPERM, win_error::kAccessDenied},
-    {ELOOP, win_error::kAccessDenied},       {EISDIR, win_error::kAccessDenied},
-    {EAGAIN, win_error::kSharingViolation},  {EBUSY, win_error::kSharingViolation},
-    {ETXTBSY, win_error::kSharingViolation}, {EROFS, win_error::kWriteProtect},
-    {ENOMEM, win_error::kNotEnoughMemory},   {ENAMETOOLONG, win_error::kFilenameTooLong},
-    {ENXIO, win_error::kAccessDenied},       {ENOSPC, win_error::kDiskFull},
-    {EDQUOT, win_error::kDiskFull},          {EIO, win_error::kWriteFault},
-};
-
-ErrorCode ErrorFor(int error) {
-  for (const auto& mapping : kErrnoToWindows)
-    if (mapping.error == error) return mapping.code;
-  return win_error::kGenFailure;
-}
+ErrorCode ErrorFor(int error) { return win_error::FromErrno(error); }
 
 using pathguard::UniqueFd;
 
