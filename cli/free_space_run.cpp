@@ -151,7 +151,11 @@ int RunFreeSpace(const Options& options, dornix::freespace::Volume& volume, cons
                            (passes.size() == 1 ? " pass" : " passes") + " over " + SizeText(facts.freeBytes) +
                            " free) to " + root;
   if (options.dryRun) {
-    if (!options.quiet) console.Err() << "would write " << plan << '\n';
+    if (options.json)
+      console.Out() << "{\"volume\":" << JsonString(root) << ",\"dryRun\":true,\"wouldWrite\":"
+                    << facts.freeBytes * passes.size() << ",\"passes\":" << passes.size() << "}\n";
+    else if (!options.quiet)
+      console.Out() << "would write " << plan << '\n';
     return kAllGone;
   }
   if (!options.yes) {

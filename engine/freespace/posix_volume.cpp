@@ -102,6 +102,11 @@ class PosixFiller final : public FillerFile {
   std::uint64_t position_ = 0, length_ = 0;
 };
 
+// What this process may write: the blocks kept for the administrator too when it is one.
+std::uint64_t Available(const struct statvfs& space) {
+  return (geteuid() == 0 ? space.f_bfree : space.f_bavail) * space.f_frsize;
+}
+
 class PosixVolume final : public Volume {
  public:
   explicit PosixVolume(UniqueFd root) : root_(std::move(root)) {
@@ -120,9 +125,9 @@ class PosixVolume final : public Volume {
     if (fstatvfs(root_.get(), &space) != 0 || fstatfs(root_.get(), &system) != 0 || fstat(root_.get(), &info) != 0)
       return LastError();
     if (space.f_blocks == 0) return win_error::kNotSupported;  // no free space to tell of
-    facts.freeBytes = space.f_bavail * space.f_frsize;
+    facts.freeBytes = Available(space);
     facts.totalBytes = space.f_blocks * space.f_frsize;
-    facts.reservedBytes = (space.f_bfree - std::min(space.f_bfree, space.f_bavail)) * space.f_frsize;
+    facts.reservedBytes = space.f_bfree * space.f_frsize - std::min(space.f_bfree * space.f_frsize, facts.freeBytes);
     facts.sectorSize = 4096;
     facts.network = OneOf(static_cast<long>(system.f_type), kNetworkTypes);
     facts.snapshots = OneOf(static_cast<long>(system.f_type), kSnapshotTypes);
@@ -133,7 +138,7 @@ class PosixVolume final : public Volume {
 
   std::uint64_t FreeBytes() override {
     struct statvfs space {};
-    return fstatvfs(root_.get(), &space) == 0 ? space.f_bavail * space.f_frsize : 0;
+    return fstatvfs(root_.get(), &space) == 0 ? Available(space) : 0;
   }
 
   ErrorCode RemoveLeftovers(std::uint64_t& removed) override {
