@@ -102,10 +102,9 @@ class PosixFiller final : public FillerFile {
   std::uint64_t position_ = 0, length_ = 0;
 };
 
-// What this process may write: the blocks kept for the administrator too when it is one.
-std::uint64_t Available(const struct statvfs& space) {
-  return (geteuid() == 0 ? space.f_bfree : space.f_bavail) * space.f_frsize;
-}
+// What an ordinary user may write. An administrator's run also fills the blocks kept for
+// administrators; what the file system holds back for itself (ext4: up to 16 MiB) no one can.
+std::uint64_t Available(const struct statvfs& space) { return space.f_bavail * space.f_frsize; }
 
 class PosixVolume final : public Volume {
  public:
@@ -127,7 +126,8 @@ class PosixVolume final : public Volume {
     if (space.f_blocks == 0) return win_error::kNotSupported;  // no free space to tell of
     facts.freeBytes = Available(space);
     facts.totalBytes = space.f_blocks * space.f_frsize;
-    facts.reservedBytes = space.f_bfree * space.f_frsize - std::min(space.f_bfree * space.f_frsize, facts.freeBytes);
+    if (geteuid() != 0)
+      facts.reservedBytes = space.f_bfree * space.f_frsize - std::min(space.f_bfree * space.f_frsize, facts.freeBytes);
     facts.sectorSize = 4096;
     facts.network = OneOf(static_cast<long>(system.f_type), kNetworkTypes);
     facts.snapshots = OneOf(static_cast<long>(system.f_type), kSnapshotTypes);
