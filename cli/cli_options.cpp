@@ -1,6 +1,8 @@
 #include "cli_options.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <charconv>
 #include <string_view>
 
@@ -20,6 +22,49 @@ std::optional<long long> WholeNumber(std::string_view text) {
   if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
   return value;
 }
+
+// Options that are only present or not.
+struct Flag {
+  std::string_view shortName, longName;
+  bool Options::*field;
+};
+constexpr Flag kFlags[] = {
+    {"-n", "--dry-run", &Options::dryRun}, {"", "--verify", &Options::verify},  {"", "--json", &Options::json},
+    {"-q", "--quiet", &Options::quiet},    {"-y", "--yes", &Options::yes},      {"", "--at-restart", &Options::atRestart},
+    {"-h", "--help", &Options::help},      {"", "--version", &Options::version},
+};
+
+// Options with a value: each takes it into the options, or says why it cannot.
+struct ValueOption {
+  std::string_view shortName, longName;
+  std::string (*take)(Options& options, const std::string& value);
+};
+constexpr ValueOption kValueOptions[] = {
+    {"-m", "--method",
+     [](Options& options, const std::string& value) -> std::string {
+       const auto method = MethodByName(value);
+       options.method = method.value_or(-1);
+       return method ? "" : "no such method: " + value + " (see --help)";
+     }},
+    {"-c", "--cycles",
+     [](Options& options, const std::string& value) -> std::string {
+       const auto cycles = WholeNumber(value);
+       if (!cycles || *cycles > kMaxCycles || *cycles < -2147483647) return "cycles must be a number up to 100";
+       // The wizard's rule: a count of 0 or less runs 3 cycles.
+       options.cycles = *cycles <= 0 ? 3 : static_cast<std::int32_t>(*cycles);
+       return "";
+     }},
+    {"-l", "--list",
+     [](Options& options, const std::string& value) -> std::string {
+       options.listFiles.push_back(value);
+       return "";
+     }},
+    {"", "--free-space",
+     [](Options& options, const std::string& value) -> std::string {
+       options.freeSpace = value;
+       return "";
+     }},
+};
 
 }  // namespace
 
@@ -43,62 +88,28 @@ Parsed ParseArguments(const std::vector<std::string>& arguments) {
       options.paths.push_back(argument);
       continue;
     }
+    if (argument == "--") {
+      pathsOnly = true;
+      continue;
+    }
     // An option's value: the next argument, or what follows "=" in a long option.
-    std::string name = argument, value;
-    bool inlineValue = false;
+    std::string name = argument;
+    std::optional<std::string> value;
     if (const std::size_t equals = argument.find('='); argument.starts_with("--") && equals != std::string::npos) {
       name = argument.substr(0, equals);
       value = argument.substr(equals + 1);
-      inlineValue = true;
     }
-    const auto takeValue = [&]() -> bool {
-      if (inlineValue) return true;
-      if (i + 1 >= arguments.size()) {
-        parsed.error = name + " needs a value";
-        return false;
-      }
-      value = arguments[++i];
-      return true;
-    };
-    if (name == "--") {
-      pathsOnly = true;
-    } else if (name == "-m" || name == "--method") {
-      if (!takeValue()) break;
-      const auto method = MethodByName(value);
-      if (!method) parsed.error = "no such method: " + value + " (see --help)";
-      options.method = method.value_or(-1);
-    } else if (name == "-c" || name == "--cycles") {
-      if (!takeValue()) break;
-      const auto cycles = WholeNumber(value);
-      if (!cycles || *cycles > kMaxCycles || *cycles < -2147483647) parsed.error = "cycles must be a number up to 100";
-      // The wizard's rule: a count of 0 or less runs 3 cycles.
-      else options.cycles = *cycles <= 0 ? 3 : static_cast<std::int32_t>(*cycles);
-    } else if (name == "-l" || name == "--list") {
-      if (!takeValue()) break;
-      options.listFiles.push_back(value);
-    } else if (name == "--free-space") {
-      if (!takeValue()) break;
-      options.freeSpace = value;
-    } else if (name == "-n" || name == "--dry-run") {
-      options.dryRun = true;
-    } else if (name == "--verify") {
-      options.verify = true;
-    } else if (name == "--json") {
-      options.json = true;
-    } else if (name == "-q" || name == "--quiet") {
-      options.quiet = true;
-    } else if (name == "-y" || name == "--yes") {
-      options.yes = true;
-    } else if (name == "--at-restart") {
-      options.atRestart = true;
-    } else if (name == "-h" || name == "--help") {
-      options.help = true;
-    } else if (name == "--version") {
-      options.version = true;
+    const auto named = [&](const auto& entry) { return name == entry.shortName || name == entry.longName; };
+    if (const auto* flag = std::find_if(std::begin(kFlags), std::end(kFlags), named); flag != std::end(kFlags)) {
+      options.*(flag->field) = true;
+      if (value) parsed.error = name + " takes no value";
+    } else if (const auto* option = std::find_if(std::begin(kValueOptions), std::end(kValueOptions), named);
+               option != std::end(kValueOptions)) {
+      if (!value && i + 1 < arguments.size()) value = arguments[++i];
+      parsed.error = !value || value->empty() ? name + " needs a value" : option->take(options, *value);
     } else {
       parsed.error = "unknown option: " + argument;
     }
-    if (inlineValue && parsed.error.empty() && value.empty()) parsed.error = name + " needs a value";
   }
   const bool hasItems = !options.paths.empty() || !options.listFiles.empty();
   if (!parsed.error.empty() || options.help || options.version) return parsed;
