@@ -113,8 +113,8 @@ void WriteResult(const Options& options, Console& console, const std::string& ro
 
 std::vector<dornix::PassSpec> FreeSpacePasses(int method, int cycles) {
   MethodPage methods;
-  methods.FillMethodList();
-  if (method >= 0) methods.Combo1_Click(method);
+  methods.SelectDefaults();
+  if (method >= 0) methods.SelectMethod(method);
   std::vector<dornix::PassSpec> one;
   switch (kMethods[static_cast<std::size_t>(methods.Selected())].operation) {
     case EngineOperation::WipeFile:

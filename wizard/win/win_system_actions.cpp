@@ -8,8 +8,8 @@
 #include <memory>
 #include <utility>
 
-#include "command_line.h"
 #include "deferred_deletion.h"
+#include "hand_off.h"
 #include "handles.h"
 #include "win_file_system.h"
 #include "list_file.h"

@@ -1,4 +1,4 @@
-#include "wipe_engine.h"
+#include "wipe_client.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -167,7 +167,7 @@ ComPtr<IWipe> CreateFromOwnFolder() {
 
 }  // namespace
 
-std::unique_ptr<EraseEngine> CreateWipe1() {
+std::unique_ptr<EraseEngine> CreateWipeClient() {
   ComPtr<IWipe> wipe;
   const HRESULT created = CoCreateInstance(CLSID_Wipe, nullptr, CLSCTX_INPROC_SERVER, IID_IWipe, wipe.put_void());
   if (created == REGDB_E_CLASSNOTREG) wipe = CreateFromOwnFolder();
