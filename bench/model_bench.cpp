@@ -43,7 +43,7 @@ class QuietView final : public WizardView {
   void ShowPage(int) override {}
   void Refresh() override {}
   void SetTimerEnabled(bool) override {}
-  UserResult ShowUserConfirmation(const std::vector<std::string>&) override { return UserResult::Ignore; }
+  UserResult AskAboutHeldFiles(const std::vector<std::string>&) override { return UserResult::Ignore; }
   void CloseWizard() override {}
   int messages = 0;
 };
@@ -113,23 +113,22 @@ struct ListOnly {
   ItemsList items{*files, types, walk, view};
 };
 
-}  // namespace
+// A wizard over the real file system and the engine core, as one erase run needs it.
+struct WizardRun {
+  std::unique_ptr<FileSystem> files = MakePosixFileSystem();
+  QuietView view;
+  NoActions actions;
+  NoTypes types;
+  CoreEngine engine;
+  Wizard wizard{view, actions, *files, engine, types, {}};
+};
 
-int main(int argc, char** argv) {
-  if (argc != 3) Fail("usage: model_bench FOLDER RUNS");
-  const std::string folder = argv[1];
-  const int runs = std::atoi(argv[2]);
-  if (runs < 1) Fail("bad arguments");
-  const Tree tree = PlanTree(folder + "/tree");
-  MakeTree(tree);
-  std::printf("\ntree %s: %d files of %zu bytes in %d folders, median of %d runs\n", tree.root.c_str(), kTreeFiles,
-              kFileBytes, kFolders, runs);
-
-  // Measuring the tree as it is added, against du.
+// The tree added to the list, against du; files added one by one, the first and the last
+// thousands of a long list timed apart.
+std::vector<Measure> MeasureList(const Tree& tree, int runs, std::vector<double>& firstItems,
+                                 std::vector<double>& lastItems) {
   std::unique_ptr<ListOnly> list;
   auto freshList = [&] { list = std::make_unique<ListOnly>(); };
-  // Files added one by one: the first and the last thousands of a long list, timed apart.
-  std::vector<double> firstItems, lastItems;
   auto addItems = [&] {
     auto addRange = [&](int from, int to) {
       const auto start = bench::Clock::now();
@@ -141,7 +140,7 @@ int main(int argc, char** argv) {
     lastItems.push_back(addRange(kManyItems - kFewItems, kManyItems));
     if (list->items.Count() != kManyItems || list->view.messages != 0) Fail("not every file was listed");
   };
-  std::vector<Measure> listMeasures{
+  std::vector<Measure> measures{
       {"add_tree",
        [&] {
          list->items.AddItem(tree.root);
@@ -154,25 +153,19 @@ int main(int argc, char** argv) {
        }},
       {"add_items_20000", addItems, freshList},
   };
-  bench::RunRounds(listMeasures, runs);
-  list.reset();
+  bench::RunRounds(measures, runs);
+  return measures;
+}
 
-  // The whole erase run over the tree with one zero pass, against the engine alone
-  // on the same files one by one.
+// The whole erase run over the tree with one zero pass, against the engine alone on the
+// same files one by one.
+std::vector<Measure> MeasureErase(const Tree& tree, int runs) {
   std::unique_ptr<dornix::FileAccess> access = dornix::MakePlatformFileAccess();
   dornix::WipeCore core(*access);
   core.SetWipeMethod(0);
   core.SetWipeRounds(1);
-  struct Run {
-    std::unique_ptr<FileSystem> files = MakePosixFileSystem();
-    QuietView view;
-    NoActions actions;
-    NoTypes types;
-    CoreEngine engine;
-    Wizard wizard{view, actions, *files, engine, types, {}};
-  };
-  std::unique_ptr<Run> run;
-  std::vector<Measure> eraseMeasures{
+  std::unique_ptr<WizardRun> run;
+  std::vector<Measure> measures{
       {"engine_tree",
        [&] {
          for (const auto& file : tree.files)
@@ -186,11 +179,11 @@ int main(int argc, char** argv) {
        },
        [&] {
          MakeTree(tree);
-         run = std::make_unique<Run>();
+         run = std::make_unique<WizardRun>();
          run->wizard.Load("");
          run->wizard.Next();
          run->wizard.AddFolder(tree.root);
-         run->wizard.Methods().Combo1_Click(0);
+         run->wizard.Methods().SelectMethod(0);
          run->wizard.Methods().SetCyclesText("1");
          run->wizard.Next();
        },
@@ -201,7 +194,25 @@ int main(int argc, char** argv) {
          run.reset();
        }},
   };
-  bench::RunRounds(eraseMeasures, runs);
+  bench::RunRounds(measures, runs);
+  return measures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) Fail("usage: model_bench FOLDER RUNS");
+  const std::string folder = argv[1];
+  const int runs = std::atoi(argv[2]);
+  if (runs < 1) Fail("bad arguments");
+  const Tree tree = PlanTree(folder + "/tree");
+  MakeTree(tree);
+  std::printf("\ntree %s: %d files of %zu bytes in %d folders, median of %d runs\n", tree.root.c_str(), kTreeFiles,
+              kFileBytes, kFolders, runs);
+
+  std::vector<double> firstItems, lastItems;
+  const std::vector<Measure> listMeasures = MeasureList(tree, runs, firstItems, lastItems);
+  const std::vector<Measure> eraseMeasures = MeasureErase(tree, runs);
   std::printf("\nevery run:\n");
   bench::PrintRuns(listMeasures, 1, "runs/s");
   bench::PrintRuns(eraseMeasures, kTreeFiles, "files/s");

@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "command_line.h"
 #include "console_text.h"
 #include "deferred_deletion.h"
 #include "erase_run.h"
 #include "file_type_registry.h"
 #include "folder_walk.h"
+#include "hand_off.h"
 #include "items_list.h"
 #include "list_file.h"
 #include "method_page.h"
@@ -45,7 +45,7 @@ class ConsoleView final : public WizardView {
   void ShowPage(int) override {}
   void Refresh() override {}
   void SetTimerEnabled(bool) override {}
-  UserResult ShowUserConfirmation(const std::vector<std::string>&) override { return UserResult::None; }
+  UserResult AskAboutHeldFiles(const std::vector<std::string>&) override { return UserResult::None; }
   void CloseWizard() override {}
 
  private:
@@ -283,7 +283,7 @@ struct Totals {
 Totals Count(const Options& options, FileSystem& files, Console& console, const ItemsList& items) {
   Totals totals;
   for (int i = 1; i <= items.Count(); ++i)
-    ListFiles(files, items.Get_ItemRealName(i), [&](const std::string& path, std::uint64_t bytes) {
+    ListFiles(files, items.PathAt(i), [&](const std::string& path, std::uint64_t bytes) {
       ++totals.files;
       totals.bytes += bytes;
       if (!options.dryRun) return;
@@ -306,8 +306,8 @@ struct Outcome {
 bool Erase(const Options& options, FileSystem& files, EraseEngine& engine, Console& console, FolderWalk& walk,
            const ItemsList& items, const Totals* progressOf, Outcome& outcome) {
   MethodPage methods;
-  methods.FillMethodList();
-  if (options.method >= 0) methods.Combo1_Click(options.method);
+  methods.SelectDefaults();
+  if (options.method >= 0) methods.SelectMethod(options.method);
   methods.SetCyclesText(std::to_string(options.cycles));
   ProgressPage progress;
   std::optional<ProgressLine> line;
@@ -362,6 +362,46 @@ std::string ScheduledText(std::uint64_t scheduled) {
   return scheduled ? " (" + Grouped(scheduled) + " of them scheduled for the next restart)" : std::string();
 }
 
+// The exit code when the run ends before erasing: a dry run told, or no yes to erase.
+std::optional<int> StopBeforeErasing(const Options& options, Console& console, int items, const Totals& totals) {
+  if (options.dryRun) {
+    if (options.json)
+      console.Out() << "{\"summary\":true,\"dryRun\":true,\"files\":" << totals.files << ",\"bytes\":" << totals.bytes
+                    << "}\n";
+    else if (!options.quiet)
+      console.Out() << "would erase " << totals.Text() << '\n';
+    return kAllGone;
+  }
+  if (options.yes) return std::nullopt;
+  if (!console.Interactive()) {
+    console.Err() << "qelwipe-cli: not run from a terminal: nothing erased; add --yes to erase without asking\n";
+    return kRefused;
+  }
+  if (!console.Ask("Erase " + std::to_string(items) + " items: " + totals.Text() + "? [y/N] ")) return kRefused;
+  return std::nullopt;
+}
+
+// Whether every item is gone; each one still there is named on standard error.
+bool NoneLeft(const Options& options, FileSystem& files, Console& console, const ItemsList& items) {
+  bool noneLeft = true;
+  for (int i = 1; i <= items.Count(); ++i)
+    if (files.Exists(items.PathAt(i))) {
+      noneLeft = false;
+      if (!options.json) console.Err() << "qelwipe-cli: still on disk: " << items.PathAt(i) << '\n';
+    }
+  return noneLeft;
+}
+
+void WriteSummary(const Options& options, Console& console, const Outcome& outcome, int exitCode) {
+  if (options.json)
+    console.Out() << "{\"summary\":true,\"erased\":" << outcome.erased << ",\"left\":" << outcome.left
+                  << ",\"scheduled\":" << outcome.scheduled << ",\"bytes\":" << outcome.erasedBytes
+                  << ",\"exit\":" << exitCode << "}\n";
+  else if (!options.quiet)
+    console.Out() << "erased " << Grouped(outcome.erased) << " files (" << SizeText(outcome.erasedBytes) << "), "
+                  << Grouped(outcome.left) << " left" << ScheduledText(outcome.scheduled) << "\n";
+}
+
 }  // namespace
 
 std::ostream& StandardConsole::Out() { return std::cout; }
@@ -401,41 +441,16 @@ int Run(const Options& options, FileSystem& files, EraseEngine& engine, Console&
   // --yes and reads no progress need not have the tree walked once more.
   const bool showsProgress = !options.quiet && console.ShowsProgress();
   const Totals totals = options.dryRun || !options.yes || showsProgress ? Count(options, files, console, items) : Totals{};
-  if (options.dryRun) {
-    if (options.json)
-      console.Out() << "{\"summary\":true,\"dryRun\":true,\"files\":" << totals.files << ",\"bytes\":" << totals.bytes
-                    << "}\n";
-    else if (!options.quiet)
-      console.Out() << "would erase " << totals.Text() << '\n';
-    return kAllGone;
-  }
-  if (!options.yes) {
-    if (!console.Interactive()) {
-      console.Err() << "qelwipe-cli: not run from a terminal: nothing erased; add --yes to erase without asking\n";
-      return kRefused;
-    }
-    if (!console.Ask("Erase " + std::to_string(items.Count()) + " items: " + totals.Text() + "? [y/N] ")) return kRefused;
-  }
+  if (const auto stopped = StopBeforeErasing(options, console, items.Count(), totals)) return *stopped;
 
   Outcome outcome;
   const bool interrupted = Erase(options, files, engine, console, walk, items, showsProgress ? &totals : nullptr, outcome);
   if (options.atRestart && !interrupted) ScheduleHeld(*restarts, outcome);
   for (const auto& report : outcome.held) WriteReport(options, console, report);
 
-  bool allGone = !linkGiven;
-  for (int i = 1; i <= items.Count(); ++i)
-    if (files.Exists(items.Get_ItemRealName(i))) {
-      allGone = false;
-      if (!options.json) console.Err() << "qelwipe-cli: still on disk: " << items.Get_ItemRealName(i) << '\n';
-    }
-  const int exitCode = interrupted ? kInterrupted : allGone ? kAllGone : kSomethingLeft;
-  if (options.json)
-    console.Out() << "{\"summary\":true,\"erased\":" << outcome.erased << ",\"left\":" << outcome.left
-                  << ",\"scheduled\":" << outcome.scheduled << ",\"bytes\":" << outcome.erasedBytes
-                  << ",\"exit\":" << exitCode << "}\n";
-  else if (!options.quiet)
-    console.Out() << "erased " << Grouped(outcome.erased) << " files (" << SizeText(outcome.erasedBytes) << "), "
-                  << Grouped(outcome.left) << " left" << ScheduledText(outcome.scheduled) << "\n";
+  const bool noneLeft = NoneLeft(options, files, console, items);
+  const int exitCode = interrupted ? kInterrupted : noneLeft && !linkGiven ? kAllGone : kSomethingLeft;
+  WriteSummary(options, console, outcome, exitCode);
   return exitCode;
 }
 

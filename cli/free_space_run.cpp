@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "method_catalogue.h"
-#include "wipe_methods.h"
 #include "method_page.h"
+#include "platform_volume.h"
+#include "wipe_methods.h"
 
 namespace qelwipe::cli {
 namespace {
@@ -113,8 +114,8 @@ void WriteResult(const Options& options, Console& console, const std::string& ro
 
 std::vector<dornix::PassSpec> FreeSpacePasses(int method, int cycles) {
   MethodPage methods;
-  methods.FillMethodList();
-  if (method >= 0) methods.Combo1_Click(method);
+  methods.SelectDefaults();
+  if (method >= 0) methods.SelectMethod(method);
   std::vector<dornix::PassSpec> one;
   switch (kMethods[static_cast<std::size_t>(methods.Selected())].operation) {
     case EngineOperation::WipeFile:
@@ -188,6 +189,17 @@ int RunFreeSpace(const Options& options, dornix::freespace::Volume& volume, cons
                                                                                               : kSomethingLeft;
   WriteResult(options, console, root, result, warnings, left, exitCode);
   return exitCode;
+}
+
+int RunFreeSpaceAt(const Options& options, const std::string& path, Console& console) {
+  std::string root;
+  dornix::freespace::ErrorCode error = 0;
+  const auto volume = dornix::freespace::OpenVolume(path, root, error);
+  if (!volume) {
+    console.Err() << "qelwipe-cli: no volume at " << options.freeSpace << " (system error " << error << ")\n";
+    return kRefused;
+  }
+  return RunFreeSpace(options, *volume, root, console);
 }
 
 }  // namespace qelwipe::cli

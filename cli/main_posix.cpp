@@ -7,7 +7,6 @@
 
 #include "cli_run.h"
 #include "free_space_run.h"
-#include "platform_volume.h"
 #include "core_engine.h"
 #include "posix_file_system.h"
 
@@ -40,17 +39,10 @@ int main(int argc, char** argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   Terminal terminal;
-  if (!parsed.options.freeSpace.empty()) {
-    std::string root;
-    dornix::freespace::ErrorCode error = 0;
-    const auto volume = dornix::freespace::OpenVolume(
-        std::filesystem::absolute(parsed.options.freeSpace, ignored).lexically_normal().string(), root, error);
-    if (!volume) {
-      std::cerr << "qelwipe-cli: no volume at " << parsed.options.freeSpace << " (system error " << error << ")\n";
-      return qelwipe::cli::kRefused;
-    }
-    return qelwipe::cli::RunFreeSpace(parsed.options, *volume, root, terminal);
-  }
+  if (!parsed.options.freeSpace.empty())
+    return qelwipe::cli::RunFreeSpaceAt(
+        parsed.options, std::filesystem::absolute(parsed.options.freeSpace, ignored).lexically_normal().string(),
+        terminal);
   const auto files = qelwipe::MakePosixFileSystem();
   qelwipe::CoreEngine engine;
   engine.SetVerify(parsed.options.verify);

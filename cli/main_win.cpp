@@ -16,7 +16,6 @@
 #include "free_space_run.h"
 #include "handles.h"
 #include "menu_surface.h"
-#include "platform_volume.h"
 #include "text.h"
 #include "win_file_system.h"
 #include "win_system_actions.h"
@@ -71,16 +70,8 @@ int main() {
   for (auto& list : parsed.options.listFiles) list = FullPath(winkit::Utf8ToWide(list).value_or(std::wstring()));
   SetConsoleCtrlHandler(OnControl, TRUE);
   Terminal terminal;
-  if (!parsed.options.freeSpace.empty()) {
-    std::string root;
-    dornix::freespace::ErrorCode error = 0;
-    const auto volume = dornix::freespace::OpenVolume(parsed.options.freeSpace, root, error);
-    if (!volume) {
-      std::cerr << "qelwipe-cli: no volume at " << parsed.options.freeSpace << " (system error " << error << ")\n";
-      return qelwipe::cli::kRefused;
-    }
-    return qelwipe::cli::RunFreeSpace(parsed.options, *volume, root, terminal);
-  }
+  if (!parsed.options.freeSpace.empty())
+    return qelwipe::cli::RunFreeSpaceAt(parsed.options, parsed.options.freeSpace, terminal);
   // Files held open go to the wizard installed beside this program, which erases them at the next logon.
   const auto restarts = qelwipe::win::MakeWinSystemActions(lintorel::kWizardFileName);
   const auto files = qelwipe::win::MakeWinFileSystem();

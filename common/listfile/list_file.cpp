@@ -53,7 +53,7 @@ std::vector<std::string> ParseLines(std::string_view content) {
   while (start < content.size()) {
     const std::size_t cr = content.find('\r', start);
     const std::size_t end = cr == std::string_view::npos ? content.size() : cr;
-    // A NUL ends the path: handed on, it would split it like a multi-select into a folder and names.
+    // A NUL ends the path, as it would for every system call that took it.
     std::string_view line = content.substr(start, end - start);
     line = line.substr(0, line.find('\0'));
     if (!line.empty() && line != " ") paths.emplace_back(line);

@@ -8,44 +8,35 @@
 #include <string>
 #include <string_view>
 
+#include "utf.h"
+
 namespace winkit {
 
-namespace detail {
-
-inline std::optional<std::wstring> ToWide(UINT codePage, DWORD flags, std::string_view text) {
-  if (text.empty()) return std::wstring();
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length) != length) return std::nullopt;
-  return wide;
-}
-
-}  // namespace detail
+// The system's wide characters are UTF-16 code units.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 // Malformed UTF-8 gives nothing.
 inline std::optional<std::wstring> Utf8ToWide(std::string_view text) {
-  return detail::ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, text);
-}
-
-// Text of the system's ANSI code page (older list files); bytes the code page does not define give nothing.
-inline std::optional<std::wstring> AnsiToWide(std::string_view text) {
-  return detail::ToWide(CP_ACP, MB_ERR_INVALID_CHARS, text);
+  const auto wide = basekit::Utf8ToUtf16(text);
+  if (!wide) return std::nullopt;
+  return std::wstring(wide->begin(), wide->end());
 }
 
 // A lone surrogate (possible in a file name) has no UTF-8 form: nothing.
 inline std::optional<std::string> WideToUtf8(std::wstring_view text) {
-  if (text.empty()) return std::string();
+  return basekit::Utf16ToUtf8(std::u16string(text.begin(), text.end()));
+}
+
+// Text of the system's ANSI code page (older list files); bytes the code page does not define give nothing.
+inline std::optional<std::wstring> AnsiToWide(std::string_view text) {
+  if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
   if (length <= 0) return std::nullopt;
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), size, narrow.data(), length, nullptr, nullptr) !=
-      length)
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length) != length)
     return std::nullopt;
-  return narrow;
+  return wide;
 }
 
 // A full path in the form that lifts the 260-character limit and keeps names

@@ -33,7 +33,7 @@ STDMETHODIMP WipeControl::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
   Rectangle(dc, area.left, area.top, area.right, area.bottom);
   // The container's device context gets its text alignment back.
   const UINT previousAlign = SetTextAlign(dc, TA_CENTER | TA_BASELINE);
-  const winkit::ScopeExit restoreAlign([&] {
+  const basekit::ScopeExit restoreAlign([&] {
     if (previousAlign != GDI_ERROR) SetTextAlign(dc, previousAlign);
   });
   static constexpr char kLabel[] = "Vize2";

@@ -14,6 +14,7 @@
 #include "errno_codes.h"
 #include "folder_open.h"
 #include "platform_file_access.h"
+#include "utf.h"
 
 namespace dornix {
 namespace {
@@ -165,8 +166,10 @@ ErrorCode OpenFolder(const std::string& folderPath, UniqueFd& folder) {
 class PosixFileAccess final : public FileAccess {
  public:
   ErrorCode OpenExclusive(std::u16string_view name, std::unique_ptr<OpenFile>& file) override {
-    std::string path;
-    if (!ToUtf8(name, path) || path.empty() || path.find('\0') != std::string::npos) return win_error::kInvalidName;
+    // A lone surrogate has no UTF-8 form: refused, rather than a name for another file.
+    const auto converted = basekit::Utf16ToUtf8(name);
+    if (!converted || converted->empty() || converted->find('\0') != std::string::npos) return win_error::kInvalidName;
+    const std::string& path = *converted;
 
     // Each folder on the way, held open and never a link.
     const std::size_t lastSlash = path.rfind('/');
@@ -209,34 +212,6 @@ class PosixFileAccess final : public FileAccess {
     }
     file = std::make_unique<PosixOpenFile>(fd.release(), info, folder.release(), leaf);
     return 0;
-  }
-
- private:
-  // A lone surrogate has no UTF-8 form: false, rather than a name for another file.
-  static bool ToUtf8(std::u16string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      char32_t c = text[i];
-      if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-        c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-      else if (c >= 0xD800 && c < 0xE000)
-        return false;
-      if (c < 0x80) {
-        out += static_cast<char>(c);
-      } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-      }
-    }
-    return true;
   }
 };
 

@@ -192,7 +192,7 @@ TEST_F(Installed, FinishPageStartsTheWizardThroughTheShell) {
   ASSERT_TRUE(
       CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started));
   const winkit::UniqueKernelObject setup(started.hProcess), thread(started.hThread);
-  const winkit::ScopeExit ended([&] { TerminateProcess(setup.get(), 1); });  // when the test fails
+  const basekit::ScopeExit ended([&] { TerminateProcess(setup.get(), 1); });  // when the test fails
   HWND window = nullptr;
   ASSERT_TRUE(qelwipe::testing::WaitFor(
       [&] {

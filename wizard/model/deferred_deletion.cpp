@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <set>
 
-#include "command_line.h"
+#include "hand_off.h"
 #include "list_file.h"
 #include "texts.h"
 

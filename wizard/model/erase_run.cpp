@@ -15,23 +15,21 @@ void EraseRun::Prepare() {
   engine_.SetWipeMethod(methods_.Selected());
   engine_.SetWipeRounds(rounds);
   counters_ = {};
-  walk_.ResetTotals();
   // Files held open in an earlier run were handed on then; report only this run's.
-  nrFiles_.clear();
+  heldFiles_.clear();
   notOverwritable_.clear();
 }
 
 void EraseRun::CountingPass(const ItemsList& items) {
   const int count = items.Count();
   for (int i = 1; i <= count && i <= items.Count(); ++i) {
-    const std::string path = items.Get_ItemRealName(i);
+    const std::string path = items.PathAt(i);
     const auto attributes = files_.Attributes(path);
     if (IsFolder(attributes)) {
-      walk_.FolderSize(path);
-      counters_.TotalBytes += walk_.WalkBytes;
-      counters_.TotalFiles += walk_.WalkFiles;
-      counters_.TotalFolders += walk_.WalkFolders;
-      walk_.ResetTotals();
+      const FolderTotals below = walk_.Measure(path);
+      counters_.TotalBytes += below.bytes;
+      counters_.TotalFiles += below.files;
+      counters_.TotalFolders += below.folders;
     } else {
       counters_.TotalFiles += 1;
       counters_.TotalBytes += files_.FileLength(path).value_or(0);
@@ -43,7 +41,7 @@ void EraseRun::ErasePass(const ItemsList& items) {
   const int count = items.Count();
   for (int i = 1; i <= count && i <= items.Count(); ++i) {
     if (cancelRequested_) return;
-    const std::string path = items.Get_ItemRealName(i);
+    const std::string path = items.PathAt(i);
     const auto attributes = files_.Attributes(path);
     // Only readable items are listed: this one has gone since.
     if (!attributes) continue;
@@ -111,7 +109,7 @@ void EraseRun::EraseListedFile(const std::string& path, const FolderEntry& entry
 
 EraseResult EraseRun::Overwrite(const std::string& path, std::uint64_t length) {
   const EraseResult result = CallEngine(path);
-  if (result == kSharingViolation) nrFiles_.push_back(path);
+  if (result == kSharingViolation) heldFiles_.push_back(path);
   if (result == win_error::kNotSupported) notOverwritable_.push_back(path);
   counters_.FilesDone += 1;
   counters_.BytesDone += length;

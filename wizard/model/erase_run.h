@@ -35,15 +35,15 @@ class EraseRun {
 
   RunCounters Counters() const {
     RunCounters counters = counters_;
-    counters.NRCount = nrFiles_.size();
+    counters.HeldOpen = heldFiles_.size();
     return counters;
   }
   // Files another program held open, as given to the engine, in the order met.
-  const std::vector<std::string>& NRFiles() const { return nrFiles_; }
+  const std::vector<std::string>& HeldFiles() const { return heldFiles_; }
   // Files left untouched because an overwrite would not reach their data where it lies
   // (stored compressed, encrypted, sparse or elsewhere), in the order met.
   const std::vector<std::string>& NotOverwritable() const { return notOverwritable_; }
-  std::uint64_t NRCount() const { return nrFiles_.size(); }
+  std::uint64_t HeldCount() const { return heldFiles_.size(); }
 
  private:
   // A file of a folder's listing, taken with what the listing told of it.
@@ -58,7 +58,7 @@ class EraseRun {
   EraseResult CallEngine(const std::string& path);
   bool VanishedBeforeItsTurn(EraseResult result, const std::string& path);
   // What has stayed behind so far: a folder above it stays too.
-  std::uint64_t LeftSoFar() const { return counters_.NotErased + nrFiles_.size(); }
+  std::uint64_t LeftSoFar() const { return counters_.NotErased + heldFiles_.size(); }
   void Pump() {
     if (pump_) pump_();
   }
@@ -71,7 +71,7 @@ class EraseRun {
   MessagePump pump_;
 
   RunCounters counters_;
-  std::vector<std::string> nrFiles_;
+  std::vector<std::string> heldFiles_;
   std::vector<std::string> notOverwritable_;
   bool cancelRequested_ = false;
 };

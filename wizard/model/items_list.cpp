@@ -20,14 +20,6 @@ void PutTimes(ItemRow& row, const std::optional<EntryTimes>& times) {
 
 char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Through a trailing separator the system resolves a link to its target;
-// without it the item is the link itself. Roots keep theirs.
-std::string WithoutTrailingSeparators(std::string path, char separator) {
-  // "C:" alone would be the drive's current folder, not its root.
-  while (path.size() > 1 && path.back() == separator && path[path.size() - 2] != ':') path.pop_back();
-  return path;
-}
-
 }  // namespace
 
 int ColumnWidthTwips(int column, int listWidthTwips) {
@@ -59,6 +51,7 @@ std::string LowerAscii(std::string_view text) {
 void ItemsList::AddItem(const std::string& path) { AddItem(path, false); }
 
 void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
+  // The item is a link itself, never what the system would resolve through a trailing separator.
   const std::string path = WithoutTrailingSeparators(given, files_.Separator());
   const SplitName split = SplitPath(lowerCaseTexts ? files_.FoldCase(path) : path, files_.Separator());
   // Windows paths name the same item whatever their letter case.
@@ -75,9 +68,7 @@ void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
   row[kDirectory] = split.directory;
   row[kAttributes] = AttributeText(*attributes);
   if (attributes->directory) {
-    walk_.ResetTotals();
-    walk_.FolderSize(path);
-    row[kSize] = SizeText(walk_.WalkBytes);
+    row[kSize] = SizeText(walk_.Measure(path).bytes);
     row[kType] = texts::kFolderType;
     PutTimes(row, files_.FolderTimes(path));
   } else {
@@ -90,29 +81,17 @@ void ItemsList::AddItem(const std::string& given, bool lowerCaseTexts) {
   Append({std::move(row), path, files_.FoldCase(path)});
 }
 
-void ItemsList::AddSelection(std::string_view selection) {
-  std::vector<std::string> fields;
-  while (!selection.empty()) {
-    const std::size_t end = selection.find('\0');
-    const std::string_view field = selection.substr(0, end);
-    if (field.empty()) break;
-    fields.emplace_back(field);
-    if (end == std::string_view::npos) break;
-    selection.remove_prefix(end + 1);
-  }
-  if (fields.size() == 1) {
-    AddItem(fields.front(), true);
-    return;
-  }
-  for (std::size_t i = 1; i < fields.size(); ++i)
-    AddItem(JoinPath(fields.front(), files_.Separator(), fields[i]), true);
+void ItemsList::AddPaths(const std::vector<std::string>& paths) {
+  for (const auto& path : paths) AddItem(path, true);
+}
+
+void ItemsList::AddPicked(const std::string& folder, const std::vector<std::string>& names) {
+  for (const auto& name : names) AddItem(JoinPath(folder, files_.Separator(), name), true);
 }
 
 bool ItemsList::Lists(const std::string& path) const {
   return IsListed(WithoutTrailingSeparators(path, files_.Separator()));
 }
-
-std::string ItemsList::Get_ItemRealName(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).path; }
 
 void ItemsList::RemoveItem(int index) {
   if (index < 1 || index > Count()) return;

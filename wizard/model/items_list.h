@@ -54,9 +54,11 @@ class ItemsList {
   // Adds one file or folder with its details; a path already listed (letter
   // case ignored) is refused with a message, one that cannot be read is skipped.
   void AddItem(const std::string& path);
-  // NUL-ended fields with one more NUL at the end: one full path, or a folder
-  // and names in it. The rows show every field lower-cased as the system folds names.
-  void AddSelection(std::string_view selection);
+  // Full paths as the file picker and a hand-off list give them; their rows show the
+  // texts lower-cased as the system folds names.
+  void AddPaths(const std::vector<std::string>& paths);
+  // Names picked together in one folder, each joined to it; rows as AddPaths's.
+  void AddPicked(const std::string& folder, const std::vector<std::string>& names);
 
   // The path is listed already: AddItem would refuse it.
   bool Lists(const std::string& path) const;
@@ -65,7 +67,7 @@ class ItemsList {
   // 1-based, as displayed.
   const ItemRow& Row(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).row; }
   // The item's path as it was given.
-  std::string Get_ItemRealName(int index) const;
+  std::string PathAt(int index) const { return items_.at(static_cast<std::size_t>(index - 1)).path; }
 
   void RemoveItem(int index);
   void Clear();

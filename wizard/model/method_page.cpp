@@ -6,23 +6,23 @@
 
 namespace qelwipe {
 
-void MethodPage::FillMethodList() {
-  Combo1_Click(kDefaultMethod);
+void MethodPage::SelectDefaults() {
+  SelectMethod(kDefaultMethod);
   cycles_ = kDefaultCycles;
 }
 
-void MethodPage::Combo1_Click(int index) {
+void MethodPage::SelectMethod(int index) {
   if (index > kMethodCount - 1) return;
   selected_ = index < 0 ? -1 : index;
   if (selected_ < 0) {
     hexFieldsShown_ = 0;
-    label18_.clear();
+    methodName_.clear();
     return;
   }
   const MethodEntry& entry = kMethods[static_cast<std::size_t>(selected_)];
   hexFieldsShown_ = entry.hexFieldsShown;
-  label18_ = entry.listText;
-  label21_ = entry.description;
+  methodName_ = entry.listText;
+  description_ = entry.description;
 }
 
 void MethodPage::SpinCycles(int steps) {

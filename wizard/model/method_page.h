@@ -11,10 +11,10 @@ namespace qelwipe {
 
 class MethodPage {
  public:
-  // Lists the methods, selects the default one and sets the cycle count.
-  void FillMethodList();
-  // The selection update, run on every change of the chosen method; -1 is no choice.
-  void Combo1_Click(int index);
+  // The default method and cycle count.
+  void SelectDefaults();
+  // Run on every change of the chosen method; -1 is no choice.
+  void SelectMethod(int index);
 
   // The spin control: moves the cycle count by `steps`, held within 0 to 100.
   void SpinCycles(int steps);
@@ -33,17 +33,17 @@ class MethodPage {
   // Hex fields 1..n and their captions are visible.
   int HexFieldsShown() const { return hexFieldsShown_; }
   // The chosen method's list text, shown beside "Method:" on the progress page.
-  const std::string& Label18() const { return label18_; }
+  const std::string& MethodName() const { return methodName_; }
   // The chosen method's description.
-  const std::string& Label21() const { return label21_; }
+  const std::string& Description() const { return description_; }
 
  private:
   int selected_ = -1;
   std::string cycles_ = kDefaultCycles;
   std::array<std::string, 3> hex_{"FF", "00", "FF"};
   int hexFieldsShown_ = 3;
-  std::string label18_ = "Method Used";
-  std::string label21_ = "...";
+  std::string methodName_ = "Method Used";
+  std::string description_ = "...";
 };
 
 }  // namespace qelwipe

@@ -17,7 +17,7 @@ struct RunCounters {
   std::uint64_t TotalBytes = 0, BytesDone = 0;
   std::uint64_t TotalFiles = 0, FilesDone = 0;
   std::uint64_t TotalFolders = 0, FoldersDone = 0;
-  std::uint64_t NRCount = 0;    // files another program held open
+  std::uint64_t HeldOpen = 0;   // files another program held open
   std::uint64_t NotErased = 0;  // files the engine refused otherwise, still on disk
 };
 
@@ -34,7 +34,7 @@ class ProgressPage {
   void StartState(const std::string& cyclesText);
   void OnProgress(std::int32_t round, std::int32_t pass, std::int32_t percent, const std::string& cyclesText);
   // The file being erased.
-  void ShowCurrent(const std::string& path) { label17.text = path; }
+  void ShowCurrent(const std::string& path) { status.text = path; }
   // Totals and the overall bar. The result is decided when the bar stands at
   // 100 or, failing that, when the run has finished.
   RunOutcome UpdateProgress(const RunCounters& counters, bool runFinished);
@@ -45,16 +45,18 @@ class ProgressPage {
   // Restart Later could not record every move: files stay on disk.
   void ShowStillOnDisk();
 
-  Label lblFolders{"..."}, lblFiles{"..."}, lblSize{"..."}, lblRound{"..."}, lblPass{"..."};
+  // Done out of total; the cycle and pass under way.
+  Label folders{"..."}, files{"..."}, size{"..."}, cycle{"..."}, pass{"..."};
   // Current file, then the result; once the user ignored files left over, red for good.
-  Label label17{"..."};
-  int pbFile = 0;
-  Label label12{"00 %"};
-  float pbMain = 0;
-  Label label7{"00 %"};
+  Label status{"..."};
+  // The file's bar and the whole run's, 0 to 100, each with its text.
+  int filePercent = 0;
+  Label filePercentText{"00 %"};
+  float overallPercent = 0;
+  Label overallPercentText{"00 %"};
   // On the final page.
-  Label label13{"Congratulations"};
-  Label label22{"you have successfully erased all items"};
+  Label resultHeading{"Congratulations"};
+  Label resultText{"you have successfully erased all items"};
 
  private:
   // What the round, pass and file texts were last built from: reports come several

@@ -1,7 +1,8 @@
 #include "wizard.h"
 
-#include "command_line.h"
 #include "deferred_deletion.h"
+#include "hand_off.h"
+#include "scope_exit.h"
 #include "texts.h"
 
 namespace qelwipe {
@@ -31,7 +32,7 @@ void Wizard::Load() {
   lastPage_ = kPageCount - 1;
   view_.ShowPage(page_);
   items_.Clear();
-  methods_.FillMethodList();
+  methods_.SelectDefaults();
   // Busy until the hand-off list is in.
   busy_ = true;
   UpdateButtons();
@@ -39,12 +40,12 @@ void Wizard::Load() {
 
 void Wizard::TakeHandOff(const std::string& argumentText) {
   const auto intake =
-      GetCommandLine(argumentText, items_, files_,
-                     argumentText.empty() ? std::vector<std::string>() : system_.PendingMoveTargets());
+      TakeHandOffList(argumentText, items_, files_,
+                      argumentText.empty() ? std::vector<std::string>() : system_.PendingMoveTargets());
   // Not yet moved into place: handed on again, to the logon after the restart.
   if (!intake.waiting.empty()) HandToNextLogon(system_, intake.waiting);
   const int count = items_.Count();
-  label27_ = count >= 1 ? texts::kCountBefore + ("(" + std::to_string(count) + ")") + texts::kCountAfter : "";
+  itemCountText_ = count >= 1 ? texts::kCountBefore + ("(" + std::to_string(count) + ")") + texts::kCountAfter : "";
   busy_ = false;
   UpdateButtons();
   if (intake.tooLarge)
@@ -58,7 +59,7 @@ void Wizard::UpdateButtons() {
   if (page_ == kWelcomePage) next_.enabled = true;
   if (page_ == kListPage) EnableNextWhenListed();
   if (page_ == kMethodPage)
-    label6_ = texts::kMethodHeadingBefore + std::to_string(items_.Count()) + texts::kMethodHeadingAfter;
+    methodHeading_ = texts::kMethodHeadingBefore + std::to_string(items_.Count()) + texts::kMethodHeadingAfter;
   if (page_ == lastPage_) {
     next_.caption = texts::kExit;
     back_.enabled = false;
@@ -93,15 +94,15 @@ void Wizard::Next() {
 
 void Wizard::FinishWithFilesLeft() {
   restartPending_ = false;
-  switch (view_.ShowUserConfirmation(run_.NRFiles())) {
+  switch (view_.AskAboutHeldFiles(run_.HeldFiles())) {
     case UserResult::Ignore:
       progress_.ShowIgnored();
       page_ -= 1;
       break;
     case UserResult::RestartNow:
-      switch (RestartNow(system_, run_.NRFiles())) {
+      switch (RestartNow(system_, run_.HeldFiles())) {
         case RestartOutcome::NotHandedOn:
-          ShowStillOnDisk(run_.NRFiles());
+          ShowStillOnDisk(run_.HeldFiles());
           break;
         case RestartOutcome::Refused:
           view_.ShowMessage({texts::kRestartRefused, texts::kAppTitle, MessageButtons::Ok, MessageIcon::Exclamation});
@@ -113,7 +114,7 @@ void Wizard::FinishWithFilesLeft() {
       return;
     case UserResult::RestartLater:
       // "Removed on next startup" only when every move was recorded.
-      if (const auto left = RestartLater(system_, run_.NRFiles()); left.empty()) {
+      if (const auto left = RestartLater(system_, run_.HeldFiles()); left.empty()) {
         progress_.ShowRestartLater();
       } else {
         progress_.ShowStillOnDisk();
@@ -151,9 +152,14 @@ void Wizard::Cancel() {
   view_.CloseWizard();
 }
 
-void Wizard::AddFiles(std::string_view pickerText) {
-  if (pickerText.empty()) return;
-  items_.AddSelection(std::string(pickerText) + '\0' + '\0');
+void Wizard::AddPaths(const std::vector<std::string>& paths) {
+  items_.AddPaths(paths);
+  EnableNextWhenListed();
+  view_.Refresh();
+}
+
+void Wizard::AddPicked(const std::string& folder, const std::vector<std::string>& names) {
+  items_.AddPicked(folder, names);
   EnableNextWhenListed();
   view_.Refresh();
 }
@@ -192,6 +198,15 @@ void Wizard::ScanShellFolder(ShellFolders& shell, SpecialFolder folder) {
   if (busy_) return;
   busy_ = true;
   UpdateButtons();
+  {
+    // A failure half-way must not leave the wizard busy for good.
+    const basekit::ScopeExit notBusy([this] { busy_ = false; });
+    Scan(shell, folder);
+  }
+  UpdateButtons();
+}
+
+void Wizard::Scan(ShellFolders& shell, SpecialFolder folder) {
   const int page = page_;
   bool toldDuplicate = false;
   shell.Enumerate(folder, [&](const std::optional<std::string>& name) {
@@ -207,8 +222,6 @@ void Wizard::ScanShellFolder(ShellFolders& shell, SpecialFolder folder) {
     // Moved on, or closed: the rest is no longer wanted.
     return page_ == page && !run_.CancelRequested();
   });
-  busy_ = false;
-  UpdateButtons();
 }
 
 void Wizard::StartErase() {
@@ -255,10 +268,10 @@ void Wizard::TimerTick() {
   // A tick served by a pump inside this tick would only repeat it.
   if (inTimerTick_) return;
   inTimerTick_ = true;
+  const basekit::ScopeExit done([this] { inTimerTick_ = false; });
   Pump();
   TakeOutcome(progress_.UpdateProgress(run_.Counters(), false));
   Pump();
-  inTimerTick_ = false;
 }
 
 void Wizard::ShowPage() {

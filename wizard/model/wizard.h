@@ -3,7 +3,6 @@
 // list page's commands, and the erase run with its progress. The window only
 // renders this state and forwards the user's commands here.
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "erase_engine.h"
@@ -53,8 +52,9 @@ class Wizard final : public EngineEvents {
   void Cancel();
   void UpdateButtons();
 
-  // List page commands. `pickerText` is what the file picker returned.
-  void AddFiles(std::string_view pickerText);
+  // List page commands. The file picker gives full paths, or names picked in one folder.
+  void AddPaths(const std::vector<std::string>& paths);
+  void AddPicked(const std::string& folder, const std::vector<std::string>& names);
   void AddFolder(const std::string& path);
   void DropFiles(const std::vector<std::string>& paths);
   // `selected` is the 1-based selected row, 0 for none.
@@ -73,9 +73,9 @@ class Wizard final : public EngineEvents {
   const Button& BackButton() const { return back_; }
   const Button& NextButton() const { return next_; }
   // The item count on the welcome page; hidden when empty.
-  const std::string& Label27() const { return label27_; }
+  const std::string& ItemCountText() const { return itemCountText_; }
   // The heading of the method page.
-  const std::string& Label6() const { return label6_; }
+  const std::string& MethodHeading() const { return methodHeading_; }
   bool RestartPending() const { return restartPending_; }
   bool CancelRequested() const { return run_.CancelRequested(); }
   // A scan of a shell folder or the hand-off list is under way: the window shows the busy pointer.
@@ -87,6 +87,8 @@ class Wizard final : public EngineEvents {
   const EraseRun& Run() const { return run_; }
 
  private:
+  // The entries of a shell folder through AddItem, while the wizard is busy.
+  void Scan(ShellFolders& shell, SpecialFolder folder);
   void StartErase();
   void FinishWithFilesLeft();
   void ShowStillOnDisk(const std::vector<std::string>& files);
@@ -110,8 +112,8 @@ class Wizard final : public EngineEvents {
   int lastPage_ = kPageCount - 1;
   Button back_{"< &Back", true};
   Button next_{"", true};
-  std::string label27_;
-  std::string label6_ = "Items....................";
+  std::string itemCountText_;
+  std::string methodHeading_ = "Items....................";
   bool restartPending_ = false;
   bool inTimerTick_ = false;
   bool busy_ = false;

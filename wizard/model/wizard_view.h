@@ -32,7 +32,7 @@ class WizardView {
   virtual void Refresh() = 0;
   virtual void SetTimerEnabled(bool enabled) = 0;
   // The modal dialog listing the files another program held open; the button chosen.
-  virtual UserResult ShowUserConfirmation(const std::vector<std::string>& files) = 0;
+  virtual UserResult AskAboutHeldFiles(const std::vector<std::string>& files) = 0;
   // Closes the main window, which ends the program.
   virtual void CloseWizard() = 0;
 };

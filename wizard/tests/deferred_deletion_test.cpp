@@ -1,8 +1,8 @@
 // Files held open during a run: where they are moved, and how the wizard comes back for them.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
 #include "deferred_deletion.h"
+#include "hand_off.h"
 #include "texts.h"
 #include "wizard_fixture.h"
 
@@ -67,7 +67,7 @@ TEST_F(WizardTest, AStandardUserElevatesOnlyTheMovesAndARefusalLeavesNothingSche
   EXPECT_EQ(system.removed, Strings{"C:\\PvShreder\\ss1.tmp"});
   EXPECT_EQ(system.removedFolders, Strings{"C:\\PvShreder"});
   EXPECT_TRUE(system.runOnce.empty());
-  EXPECT_EQ(Progress().label17.text, texts::kNotScheduled);
+  EXPECT_EQ(Progress().status.text, texts::kNotScheduled);
   EXPECT_EQ(view.messages.back().text, StillOnDiskText({"C:\\busy.txt"}));
 
   system.elevationRefused = false;
@@ -76,7 +76,7 @@ TEST_F(WizardTest, AStandardUserElevatesOnlyTheMovesAndARefusalLeavesNothingSche
   EXPECT_EQ(system.elevations, 2);
   EXPECT_EQ(system.moves, Strings{"elevated C:\\busy.txt > C:\\PvShreder\\ss2.tmp"});
   EXPECT_EQ(system.runOnce.substr(0, 14), "Dedurada.exe: ");  // the user's own, written unelevated
-  EXPECT_EQ(Progress().label17.text, "Files which were not removeable will be removed on next startup!");
+  EXPECT_EQ(Progress().status.text, "Files which were not removeable will be removed on next startup!");
 
   // Given a list by anyone, the program started with the rights moves files into holding files only.
   system.administrator = true;
@@ -101,7 +101,7 @@ TEST_F(WizardTest, AHoldingFileStillAwaitingItsMoveIsHandedOnAgainNotErased) {
   system.pending = {"\\??\\c:\\pvshreder\\SS1.TMP"};
   wizard.Load("C:\\Temp\\ss7.tmp");
   ASSERT_EQ(wizard.Items().Count(), 1);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\d.txt");
+  EXPECT_EQ(wizard.Items().PathAt(1), "C:\\d.txt");
   EXPECT_EQ(system.lists, std::vector<Strings>{{"C:\\PvShreder\\ss1.tmp"}});
   EXPECT_EQ(system.runOnce.substr(0, 14), "Dedurada.exe: ");
 }

@@ -35,8 +35,8 @@ TEST_F(EraseRunTest, AFolderGoesFilesFirstThenSubFoldersDepthFirstEachAfterItsCo
   EXPECT_EQ(c.FoldersDone, 1u);
   EXPECT_EQ(c.TotalBytes, 600u);
   EXPECT_EQ(c.BytesDone, 600u);
-  EXPECT_EQ(Progress().lblFiles.text, " 3 Out of  3");
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(Progress().files.text, " 3 Out of  3");
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
   EXPECT_EQ(wizard.Items().Count(), 0);
   EXPECT_EQ(system.recycleBinRefreshes, 1);
   EXPECT_FALSE(view.timerEnabled);
@@ -49,14 +49,14 @@ TEST_F(EraseRunTest, AFolderUnderEraseCannotBeSwappedForALinkLeadingOutside) {
   RunOn({"C:\\D"});
   EXPECT_TRUE(files.Exists("C:\\Out\\b.txt"));
   EXPECT_FALSE(files.Exists("C:\\D~\\b.txt"));
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
 }
 
 TEST_F(EraseRunTest, ALockedFileIsRecordedCountedAndKeepsItsFolder) {
   files.AddFile("C:\\single.txt", 50);
   engine.results["C:\\D\\b.txt"] = kSharingViolation;
   RunOn({"C:\\single.txt", "C:\\D"});
-  EXPECT_EQ(wizard.Run().NRFiles(), (Strings{"C:\\D\\b.txt"}));
+  EXPECT_EQ(wizard.Run().HeldFiles(), (Strings{"C:\\D\\b.txt"}));
   EXPECT_TRUE(files.Exists("C:\\D\\b.txt"));
   EXPECT_TRUE(files.Exists("C:\\D"));
   EXPECT_FALSE(files.Exists("C:\\D\\S"));
@@ -64,7 +64,7 @@ TEST_F(EraseRunTest, ALockedFileIsRecordedCountedAndKeepsItsFolder) {
   EXPECT_EQ(wizard.Run().Counters().FilesDone, 4u);
   EXPECT_EQ(wizard.Run().Counters().BytesDone, 650u);
   EXPECT_TRUE(wizard.RestartPending());
-  EXPECT_EQ(Progress().label13.colour, TextColour::Red);
+  EXPECT_EQ(Progress().resultHeading.colour, TextColour::Red);
   EXPECT_EQ(system.recycleBinRefreshes, 0);
 }
 
@@ -73,8 +73,8 @@ TEST_F(EraseRunTest, TimerTicksShowTheTotalsSoFar) {
   engine.during = [&](const std::string& path) {
     if (path != "C:\\D\\S\\c.txt") return;
     wizard.TimerTick();
-    files = Progress().lblFiles.text;
-    bytes = Progress().lblSize.text;
+    files = Progress().files.text;
+    bytes = Progress().size.text;
   };
   RunOn({"C:\\D"});
   EXPECT_EQ(files, " 2 Out of  3");
@@ -85,8 +85,8 @@ TEST_F(EraseRunTest, AnEmptyFolderIsRemovedAndCountsNothing) {
   files.AddFolder("C:\\Empty");
   RunOn({"C:\\Empty"});
   EXPECT_EQ(files.removals, (Strings{"rmdir C:\\Empty"}));
-  EXPECT_EQ(Progress().lblFiles.text, "0 Out of 0");
-  EXPECT_EQ(Progress().lblFolders.text, "0 Out of 0");
+  EXPECT_EQ(Progress().files.text, "0 Out of 0");
+  EXPECT_EQ(Progress().folders.text, "0 Out of 0");
 }
 
 TEST_F(EraseRunTest, CancelStopsBeforeTheNextItemAndEndsTheWizard) {
@@ -102,7 +102,7 @@ TEST_F(EraseRunTest, CancelStopsBeforeTheNextItemAndEndsTheWizard) {
   EXPECT_TRUE(files.Exists("C:\\second.txt"));
   EXPECT_TRUE(files.Exists("C:\\D\\a.txt"));
   // A cancelled run decides no result.
-  EXPECT_NE(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_NE(Progress().status.text, "You have successfully wiped all items.");
 }
 
 TEST_F(EraseRunTest, CancelInsideAFolderLeavesTheRestOfItInPlace) {
@@ -116,14 +116,14 @@ TEST_F(EraseRunTest, CancelInsideAFolderLeavesTheRestOfItInPlace) {
 }
 
 TEST_F(EraseRunTest, FillMethodsReadTheirHexFieldsForEveryFile) {
-  wizard.Methods().Combo1_Click(9);
+  wizard.Methods().SelectMethod(9);
   wizard.Methods().SetHexText(1, "7f");
   RunOn({"C:\\D"});
   ASSERT_EQ(engine.calls.size(), 3u);
   for (const auto& call : engine.calls) EXPECT_EQ(call, (fakes::EngineCall{"FastWipeFile", call.path, {127}}));
 
   files.AddFile("C:\\g.txt", 1);
-  wizard.Methods().Combo1_Click(10);
+  wizard.Methods().SelectMethod(10);
   wizard.Methods().SetHexText(2, "G1");
   RunAgainOn({"C:\\g.txt"});
   EXPECT_EQ(engine.calls.back(), (fakes::EngineCall{"GovermentWipeFile", "C:\\g.txt", {127, 0, 255}}));
@@ -135,8 +135,8 @@ TEST_F(EraseRunTest, ZeroCyclesRunWithThreeAndProgressShowsTheField) {
   RunOn({"C:\\D\\a.txt"});
   EXPECT_EQ(engine.rounds, 3);
   EXPECT_EQ(wizard.Methods().CyclesText(), "3");
-  EXPECT_EQ(Progress().lblRound.text, "1 Out of 3");
-  EXPECT_EQ(Progress().label12.text, " 100%");
+  EXPECT_EQ(Progress().cycle.text, "1 Out of 3");
+  EXPECT_EQ(Progress().filePercentText.text, " 100%");
 }
 
 TEST_F(EraseRunTest, AListedPathThatVanishedIsWalkedAsAnEmptyFolder) {
@@ -161,25 +161,25 @@ TEST_F(EraseRunTest, AFileTheEngineRefusedIsNeitherDeletedNorReportedAsWiped) {
   EXPECT_TRUE(files.Exists("C:\\D"));
   EXPECT_FALSE(files.Exists("C:\\fine.txt"));
   EXPECT_EQ(wizard.Run().Counters().NotErased, 2u);
-  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 2");
-  EXPECT_EQ(Progress().label22.text, "Some items could not be erased and are still on disk: 2");
+  EXPECT_EQ(Progress().status.text, "Some items could not be erased and are still on disk: 2");
+  EXPECT_EQ(Progress().resultText.text, "Some items could not be erased and are still on disk: 2");
   EXPECT_FALSE(wizard.RestartPending());
   EXPECT_EQ(system.recycleBinRefreshes, 0);
 }
 
 TEST_F(EraseRunTest, WithoutAKnownMethodNothingIsHandedToTheEngineNorDeleted) {
-  wizard.Methods().Combo1_Click(-1);
+  wizard.Methods().SelectMethod(-1);
   RunOn({"C:\\D\\a.txt"});
   EXPECT_TRUE(engine.calls.empty());
   EXPECT_TRUE(files.Exists("C:\\D\\a.txt"));
-  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+  EXPECT_EQ(Progress().status.text, "Some items could not be erased and are still on disk: 1");
 }
 
 TEST_F(EraseRunTest, LockedFilesKeepTheirTextsWhenOthersWereRefusedToo) {
   engine.results["C:\\D\\a.txt"] = 5;
   engine.results["C:\\D\\b.txt"] = kSharingViolation;
   RunOn({"C:\\D"});
-  EXPECT_EQ(Progress().label22.text, "Some files will need for computer to restart to complete the erase process!");
+  EXPECT_EQ(Progress().resultText.text, "Some files will need for computer to restart to complete the erase process!");
   EXPECT_TRUE(wizard.RestartPending());
 }
 
@@ -204,7 +204,7 @@ TEST_F(EraseRunTest, AFileThatVanishedBeforeItsTurnIsNotCountedAsLeftOnDisk) {
   engine.results["C:\\D\\b.txt"] = 2;
   RunOn({"C:\\D"});
   EXPECT_EQ(wizard.Run().Counters().NotErased, 0u);
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
 }
 
 TEST_F(EraseRunTest, AFileTheSystemCannotFindByItsListedNameCountsAsLeftOnDisk) {
@@ -213,7 +213,7 @@ TEST_F(EraseRunTest, AFileTheSystemCannotFindByItsListedNameCountsAsLeftOnDisk) 
   RunOn({"C:\\D"});
   EXPECT_TRUE(files.Exists("C:\\D\\b.txt"));
   EXPECT_EQ(wizard.Run().Counters().NotErased, 1u);
-  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+  EXPECT_EQ(Progress().status.text, "Some items could not be erased and are still on disk: 1");
   EXPECT_EQ(system.recycleBinRefreshes, 0);
 }
 
@@ -224,7 +224,7 @@ TEST_F(EraseRunTest, AFolderThatCouldNotBeEmptiedCountsAsLeftOnDiskOnce) {
   RunOn({"C:\\D"});
   EXPECT_TRUE(files.Exists("C:\\D\\S\\Q\\x.txt"));
   EXPECT_EQ(wizard.Run().Counters().NotErased, 1u);  // not its folders again
-  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+  EXPECT_EQ(Progress().status.text, "Some items could not be erased and are still on disk: 1");
 }
 
 TEST_F(EraseRunTest, FilesEmptiedButKeptInFoldersCountOnceEachAndTheirFoldersNotAgain) {
@@ -239,17 +239,17 @@ TEST_F(EraseRunTest, ALinkOrFolderThatCouldNotBeRemovedCountsAsLeftOnDiskUnlessA
   files.Lock("C:\\D\\S");  // another program's current folder
   files.AddFolder("F:\\");
   RunOn({"C:\\D", "F:\\"});
-  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 2");
+  EXPECT_EQ(Progress().status.text, "Some items could not be erased and are still on disk: 2");
 }
 
 TEST_F(EraseRunTest, AnItemIsErasedByItsGivenSpellingAndNeverDeletedByNameAfterTheEngine) {
   files.AddFile("C:\\D\\Upper.txt", 10);
   engine.keptAfterErase.insert("C:\\D\\Upper.txt");  // emptied in a read-only folder
-  wizard.AddFiles("C:\\D\\Upper.txt");
+  wizard.AddPaths({"C:\\D\\Upper.txt"});
   RunOn({});
   EXPECT_EQ(engine.Paths(), (Strings{"C:\\D\\Upper.txt"}));
   EXPECT_TRUE(files.removals.empty());
-  EXPECT_EQ(Progress().label17.text, "Some items could not be erased and are still on disk: 1");
+  EXPECT_EQ(Progress().status.text, "Some items could not be erased and are still on disk: 1");
 }
 
 TEST_F(EraseRunTest, AnItemRemovedSinceItWasListedIsNoItemLeftOnDisk) {
@@ -261,7 +261,7 @@ TEST_F(EraseRunTest, AnItemRemovedSinceItWasListedIsNoItemLeftOnDisk) {
   RunOn({"C:\\D"});
   EXPECT_FALSE(files.Exists("C:\\D"));
   EXPECT_EQ(wizard.Run().Counters().NotErased, 0u);
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
 }
 
 TEST_F(EraseRunTest, AFileThatTookTheListedPlaceOfALinkIsOverwrittenNotDeletedByName) {
@@ -292,7 +292,7 @@ TEST_F(EraseRunTest, LinksAreRemovedAsLinksAndNeverHandedToTheEngine) {
   EXPECT_EQ(wizard.Run().Counters().TotalBytes, 600u);
   EXPECT_EQ(wizard.Run().Counters().TotalFolders, 2u);
   EXPECT_EQ(wizard.Run().Counters().FoldersDone, 2u);
-  EXPECT_EQ(Progress().lblFiles.text, " 4 Out of  4");
+  EXPECT_EQ(Progress().files.text, " 4 Out of  4");
 }
 
 TEST_F(EraseRunTest, ASecondRunReportsOnlyItsOwnLockedFilesAndClearsTheAttention) {
@@ -300,17 +300,17 @@ TEST_F(EraseRunTest, ASecondRunReportsOnlyItsOwnLockedFilesAndClearsTheAttention
   engine.results["C:\\busy.txt"] = kSharingViolation;
   view.userResult = UserResult::RestartLater;
   RunOn({"C:\\busy.txt"});
-  EXPECT_EQ(wizard.Run().NRCount(), 1u);
+  EXPECT_EQ(wizard.Run().HeldCount(), 1u);
   wizard.Next();  // Finish: the dialog, then the final page
-  EXPECT_EQ(Progress().label13.text, "Attention!");
+  EXPECT_EQ(Progress().resultHeading.text, "Attention!");
 
   files.AddFile("C:\\later.txt", 10);
   RunAgainOn({"C:\\later.txt"});
-  EXPECT_EQ(wizard.Run().NRCount(), 0u);
+  EXPECT_EQ(wizard.Run().HeldCount(), 0u);
   EXPECT_FALSE(wizard.RestartPending());
-  EXPECT_EQ(Progress().label13.text, "Congratulations");
-  EXPECT_EQ(Progress().label13.colour, TextColour::Normal);
-  EXPECT_EQ(Progress().label22.text, "you have successfully erased all items");
+  EXPECT_EQ(Progress().resultHeading.text, "Congratulations");
+  EXPECT_EQ(Progress().resultHeading.colour, TextColour::Normal);
+  EXPECT_EQ(Progress().resultText.text, "you have successfully erased all items");
   wizard.Next();
   EXPECT_EQ(view.dialogs.size(), 1u);
   EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
@@ -321,9 +321,9 @@ TEST_F(EraseRunTest, FilesBeyondTwoGibibytesAreCountedWhole) {
   files.AddFile("C:\\D\\huge.iso", 5368709120);
   RunOn({"C:\\big.vhd", "C:\\D"});
   EXPECT_EQ(wizard.Run().Counters().TotalBytes, 8589935192u);
-  EXPECT_EQ(Progress().lblSize.text, " 8589935192 Out of  8589935192 bytes");
-  EXPECT_FLOAT_EQ(Progress().pbMain, 100);
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(Progress().size.text, " 8589935192 Out of  8589935192 bytes");
+  EXPECT_FLOAT_EQ(Progress().overallPercent, 100);
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
 }
 
 TEST_F(EraseRunTest, ARunOverEmptyFilesStillEndsWithItsResult) {
@@ -331,13 +331,13 @@ TEST_F(EraseRunTest, ARunOverEmptyFilesStillEndsWithItsResult) {
   files.AddFile("C:\\busy.txt", 0);
   engine.results["C:\\busy.txt"] = kSharingViolation;
   RunOn({"C:\\empty1.txt", "C:\\busy.txt"});
-  EXPECT_EQ(Progress().lblSize.text, "0 Out of 0");
+  EXPECT_EQ(Progress().size.text, "0 Out of 0");
   EXPECT_TRUE(wizard.RestartPending());
 
   files.AddFile("C:\\empty2.txt", 0);
   RunAgainOn({"C:\\empty2.txt"});
-  EXPECT_EQ(Progress().label7.text, " 0 %");
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(Progress().overallPercentText.text, " 0 %");
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
   EXPECT_FALSE(wizard.RestartPending());
 }
 
@@ -352,9 +352,9 @@ TEST_F(EraseRunTest, AFileThatGrewAfterCountingHoldsTheBarAtHundredWithItsResult
   };
   RunOn({"C:\\first.txt", "C:\\grows.log"});
   EXPECT_EQ(wizard.Run().Counters().BytesDone, 40u);
-  EXPECT_FLOAT_EQ(Progress().pbMain, 100);
-  EXPECT_EQ(Progress().label7.text, " 100%");
-  EXPECT_EQ(Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_FLOAT_EQ(Progress().overallPercent, 100);
+  EXPECT_EQ(Progress().overallPercentText.text, " 100%");
+  EXPECT_EQ(Progress().status.text, "You have successfully wiped all items.");
 }
 
 }  // namespace
@@ -404,11 +404,11 @@ TEST(StrayNameTest, AnEntryWhoseNameLeadsOutOfItsFolderIsNeitherMeasuredNorErase
   fakes::RecordingEngine engine{inner};
   FolderWalk walk{files, {}};
   MethodPage methods;
-  methods.FillMethodList();
+  methods.SelectDefaults();
   ProgressPage progress;
   EraseRun run{files, engine, walk, methods, progress, {}};
 
-  EXPECT_EQ(walk.FolderSize("C:\\D"), 100u);
+  EXPECT_EQ(walk.Measure("C:\\D").bytes, 100u);
   run.Prepare();
   run.EraseFolder("C:\\D");
   EXPECT_EQ(engine.Paths(), (std::vector<std::string>{"C:\\D\\a.txt"}));

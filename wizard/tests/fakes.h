@@ -139,7 +139,7 @@ class RecordingView final : public WizardView {
     if (onRefresh) onRefresh();
   }
   void SetTimerEnabled(bool enabled) override { timerEnabled = enabled; }
-  UserResult ShowUserConfirmation(const std::vector<std::string>& files) override {
+  UserResult AskAboutHeldFiles(const std::vector<std::string>& files) override {
     dialogs.push_back(files);
     return userResult;
   }

@@ -37,7 +37,7 @@ TEST_F(ItemsListTest, AFileRowHoldsItsDetailsAsTexts) {
   ASSERT_EQ(items.Count(), 1);
   EXPECT_EQ(items.Row(1), (ItemRow{"Notes.txt", "C:\\Data\\", " 1.12 KB", "Text Document", "RA", "3/5/2004 9:7:3",
                                    "3/6/2004 10:0:0", "3/7/2004 23:59:59"}));
-  EXPECT_EQ(items.Get_ItemRealName(1), "C:\\Data\\Notes.txt");
+  EXPECT_EQ(items.PathAt(1), "C:\\Data\\Notes.txt");
 }
 
 TEST_F(ItemsListTest, AFolderRowShowsTheTotalOfEverythingBelowIt) {
@@ -121,22 +121,22 @@ TEST_F(ItemsListTest, SelectionFieldsShowLowerCasedAndAreJoinedToTheirFolder) {
   files.AddFile("C:\\Data\\One.TXT", 1);
   files.AddFile("C:\\Data\\Two.txt", 1);
   files.AddFile("C:\\Data\\Three.txt", 1);
-  items.AddSelection(std::string("C:\\Data\0One.TXT\0Two.txt\0\0Three.txt\0", 36));
+  items.AddPicked("C:\\Data", {"One.TXT", "Two.txt"});
   EXPECT_EQ(Column(kName), (std::vector<std::string>{"one.txt", "two.txt"}));
   EXPECT_EQ(Column(kDirectory), (std::vector<std::string>{"c:\\data\\", "c:\\data\\"}));
 
-  items.AddSelection(std::string("C:\\Data\\Three.txt\0\0", 19));
+  items.AddPaths({"C:\\Data\\Three.txt"});
   EXPECT_EQ(items.Row(3)[kName], "three.txt");
   // The path is erased as it was given; AddItem's rows show it that way too.
-  EXPECT_EQ(items.Get_ItemRealName(3), "C:\\Data\\Three.txt");
+  EXPECT_EQ(items.PathAt(3), "C:\\Data\\Three.txt");
   files.AddFile("C:\\Data\\Four.txt", 1);
   items.AddItem("C:\\Data\\Four.txt");
-  EXPECT_EQ(items.Get_ItemRealName(4), "C:\\Data\\Four.txt");
+  EXPECT_EQ(items.PathAt(4), "C:\\Data\\Four.txt");
 }
 
 TEST_F(ItemsListTest, ARootFolderInASelectionGetsASecondBackslash) {
   files.AddFile("c:\\\\boot.ini", 1);
-  items.AddSelection(std::string("C:\\\0BOOT.INI\0\0", 14));
+  items.AddPicked("C:\\", {"BOOT.INI"});
   ASSERT_EQ(items.Count(), 1);
   EXPECT_EQ(items.Row(1)[kDirectory], "c:\\\\");
 }
@@ -159,7 +159,7 @@ TEST_F(ItemsListTest, SortingByAColumnFlipsOnlyOnASecondClickAndKeepsNewRowsInPl
   files.AddFile("C:\\Data\\bb.txt", 1);
   items.AddItem("C:\\Data\\bb.txt");
   EXPECT_EQ(Column(kName), (std::vector<std::string>{"C.txt", "bb.txt", "b.txt", "a.txt"}));
-  EXPECT_EQ(items.Get_ItemRealName(2), "C:\\Data\\bb.txt");
+  EXPECT_EQ(items.PathAt(2), "C:\\Data\\bb.txt");
 }
 
 TEST(FolderWalkTest, LinksAreCountedWhereTheyStandButNeverEntered) {
@@ -173,15 +173,15 @@ TEST(FolderWalkTest, LinksAreCountedWhereTheyStandButNeverEntered) {
   files.AddFolder("C:\\Top\\Odd");
   files.HideAttributes("C:\\Top\\Odd");
   FolderWalk walk{files, {}};
-  EXPECT_EQ(walk.FolderSize("C:\\Top"), 10u);
-  EXPECT_EQ(walk.WalkBytes, 10u);
-  EXPECT_EQ(walk.WalkFiles, 2u);
-  EXPECT_EQ(walk.WalkFolders, 2u);  // the folder link and the unreadable entry
+  const FolderTotals top = walk.Measure("C:\\Top");
+  EXPECT_EQ(top.bytes, 10u);
+  EXPECT_EQ(top.files, 2u);
+  EXPECT_EQ(top.folders, 2u);  // the folder link and the unreadable entry
 
   files.AddLink("C:\\Link", "C:\\Elsewhere", true);
-  walk.ResetTotals();
-  EXPECT_EQ(walk.FolderSize("C:\\Link"), 0u);
-  EXPECT_EQ(walk.WalkFiles + walk.WalkFolders, 0u);
+  const FolderTotals link = walk.Measure("C:\\Link");
+  EXPECT_EQ(link.bytes, 0u);
+  EXPECT_EQ(link.files + link.folders, 0u);
 }
 
 }  // namespace

@@ -8,33 +8,33 @@ namespace {
 TEST(MethodPageTest, OpensOnQuickRandomWithThreeCyclesAndNoHexFields) {
   MethodPage page;
   page.SetCyclesText("9");
-  page.FillMethodList();
+  page.SelectDefaults();
   EXPECT_EQ(page.Selected(), 1);
   EXPECT_EQ(page.CyclesText(), "3");
   EXPECT_EQ(page.HexFieldsShown(), 0);
-  EXPECT_EQ(page.Label18(), "Quick Random Wiping (1 pass)");
-  EXPECT_EQ(page.Label21(), kMethods[1].description);
+  EXPECT_EQ(page.MethodName(), "Quick Random Wiping (1 pass)");
+  EXPECT_EQ(page.Description(), kMethods[1].description);
 }
 
 TEST(MethodPageTest, SelectionShowsTheHexFieldsItsMethodUsesAndKeepsTheirValues) {
   MethodPage page;
-  page.FillMethodList();
-  page.Combo1_Click(9);
+  page.SelectDefaults();
+  page.SelectMethod(9);
   EXPECT_EQ(page.HexFieldsShown(), 1);
-  EXPECT_EQ(page.Label18(), "Quick Fill 0xHex value (1 passes)");
+  EXPECT_EQ(page.MethodName(), "Quick Fill 0xHex value (1 passes)");
   EXPECT_EQ(page.HexText(1), "FF");
-  page.Combo1_Click(10);
+  page.SelectMethod(10);
   EXPECT_EQ(page.HexFieldsShown(), 3);
-  EXPECT_EQ(page.Label18(), "Government Wipe (3 passes)");
+  EXPECT_EQ(page.MethodName(), "Government Wipe (3 passes)");
   EXPECT_EQ(page.HexText(2), "00");
   EXPECT_EQ(page.HexText(3), "FF");
-  page.Combo1_Click(8);
+  page.SelectMethod(8);
   EXPECT_EQ(page.HexFieldsShown(), 0);
-  EXPECT_EQ(page.Label21(), kMethods[8].description);
+  EXPECT_EQ(page.Description(), kMethods[8].description);
   // No choice: fields hidden, the description stays.
-  page.Combo1_Click(-1);
+  page.SelectMethod(-1);
   EXPECT_EQ(page.HexFieldsShown(), 0);
-  EXPECT_EQ(page.Label21(), kMethods[8].description);
+  EXPECT_EQ(page.Description(), kMethods[8].description);
 }
 
 TEST(MethodPageTest, CycleCountOfZeroOrLessBecomesThreeAndHalvesGoToEven) {

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <regex>
 
-#include "command_line.h"
 #include "core_engine.h"
 #include "fakes.h"
+#include "hand_off.h"
 #include "posix_file_system.h"
 #include "temp_folder.h"
 #include "wizard.h"
@@ -85,8 +85,8 @@ TEST_F(RealFoldersTest, ErasesAFolderFilesFirstThenItsSubFoldersAndRemovesIt) {
   EXPECT_EQ(c.TotalFolders, 1u);
   EXPECT_EQ(c.FoldersDone, 1u);
   EXPECT_EQ(c.TotalBytes, 6000u);
-  EXPECT_EQ(wizard.Progress().lblSize.text, " 6000 Out of  6000 bytes");
-  EXPECT_EQ(wizard.Progress().label17.text, "You have successfully wiped all items.");
+  EXPECT_EQ(wizard.Progress().size.text, " 6000 Out of  6000 bytes");
+  EXPECT_EQ(wizard.Progress().status.text, "You have successfully wiped all items.");
 }
 
 TEST_F(RealFoldersTest, LinksAreRemovedAndWhatTheyPointToIsLeftWhole) {
@@ -135,7 +135,7 @@ TEST_F(RealFoldersTest, ALockedFileKeepsItselfAndItsFoldersAndIsHandedOn) {
     HeldOpen holder(locked);
     RunOn({folder / "D"});
   }
-  EXPECT_EQ(wizard.Run().NRFiles(), (Strings{locked}));
+  EXPECT_EQ(wizard.Run().HeldFiles(), (Strings{locked}));
   EXPECT_EQ(ListFolder(folder.path() / "D"), "S");
   EXPECT_EQ(ReadFile(locked), before);
   EXPECT_TRUE(wizard.RestartPending());
@@ -202,12 +202,12 @@ TEST_F(RealFoldersTest, ExistsSeesEveryEntryThatStandsAndOnlyThem) {
 TEST_F(RealFoldersTest, AListFileOutsideTheTemporaryFolderStaysAndAFolderOrPipeIsNoList) {
   std::ofstream(folder / "Outside/ss1A.tmp", std::ios::binary) << folder / "D/a.txt"
                                                                << "\r\n";
-  GetCommandLine(folder / "Outside/ss1A.tmp", wizard.Items(), *files);
+  TakeHandOffList(folder / "Outside/ss1A.tmp", wizard.Items(), *files);
   ASSERT_EQ(ListFolder(folder.path() / "Outside"), "keep.txt secret.txt ss1A.tmp");
   fs::create_directory(folder.path() / "ss3.tmp");
   ASSERT_EQ(mkfifo((folder / "ss2.tmp").c_str(), 0600), 0);
-  GetCommandLine(folder / "ss2.tmp", wizard.Items(), *files);
-  GetCommandLine(folder / "ss3.tmp", wizard.Items(), *files);
+  TakeHandOffList(folder / "ss2.tmp", wizard.Items(), *files);
+  TakeHandOffList(folder / "ss3.tmp", wizard.Items(), *files);
   EXPECT_EQ(wizard.Items().Count(), 1);
 }
 

@@ -1,6 +1,8 @@
 // The one-click sources of the list page: the recent documents and the recycle bin.
 #include <gtest/gtest.h>
 
+#include <new>
+
 #include "wizard_fixture.h"
 
 namespace qelwipe {
@@ -82,6 +84,15 @@ TEST_F(ShellScanTest, NothingMovesOnDuringAScanAndCancelStopsTheFolderWalk) {
   wizard.ScanShellFolder(shell, SpecialFolder::RecycleBin);
   EXPECT_FALSE(movable);
   EXPECT_LT(busyRefreshes, 10);
+}
+
+// The window catches what a scan throws (memory running out) and goes on: not busy for good.
+TEST_F(ShellScanTest, AScanThatFailsHalfWayLeavesTheWizardFree) {
+  view.onRefresh = [&] {
+    if (wizard.Items().Count() == 1) throw std::bad_alloc();
+  };
+  EXPECT_THROW(wizard.ScanShellFolder(shell, SpecialFolder::RecentDocuments), std::bad_alloc);
+  EXPECT_FALSE(wizard.Busy());
 }
 
 }  // namespace

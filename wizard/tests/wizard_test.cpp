@@ -1,7 +1,7 @@
 // Page flow, list page commands and the start-up intake.
 #include <gtest/gtest.h>
 
-#include "command_line.h"
+#include "hand_off.h"
 #include "texts.h"
 #include "wizard_fixture.h"
 
@@ -27,7 +27,7 @@ class PageFlowTest : public WizardTest {
 TEST_F(PageFlowTest, ButtonsFollowThePageAndTheList) {
   EXPECT_EQ(wizard.PageIndex(), kWelcomePage);
   ExpectButtons(false, "&Next >>", true);
-  EXPECT_EQ(wizard.Label27(), "");
+  EXPECT_EQ(wizard.ItemCountText(), "");
   wizard.Next();
   ExpectButtons(true, "&Next >>", false);
   wizard.Back();
@@ -37,7 +37,7 @@ TEST_F(PageFlowTest, ButtonsFollowThePageAndTheList) {
   EXPECT_TRUE(wizard.NextButton().enabled);
   wizard.Next();
   EXPECT_EQ(wizard.PageIndex(), kMethodPage);
-  EXPECT_EQ(wizard.Label6(), "Please select erase method from the following to erase (1) items?");
+  EXPECT_EQ(wizard.MethodHeading(), "Please select erase method from the following to erase (1) items?");
   ExpectButtons(true, "&Next >>", true);
 }
 
@@ -91,12 +91,12 @@ TEST_F(PageFlowTest, IgnoreReturnsToTheProgressPageOnceWithTheRedText) {
   const char* ignored =
       "You have chosen not to erase the file/folder being used by Windows or another application when selected "
       "Ignore Option.";
-  EXPECT_EQ(Progress().label17.text, ignored);
-  EXPECT_EQ(Progress().label17.colour, TextColour::Red);
+  EXPECT_EQ(Progress().status.text, ignored);
+  EXPECT_EQ(Progress().status.colour, TextColour::Red);
   wizard.Next();
   EXPECT_EQ(view.dialogs.size(), 1u);
   EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
-  EXPECT_EQ(Progress().label22.text, ignored);
+  EXPECT_EQ(Progress().resultText.text, ignored);
 }
 
 TEST_F(PageFlowTest, RestartLaterSchedulesTheFilesAndLeavesFinishToEndTheProgram) {
@@ -109,7 +109,7 @@ TEST_F(PageFlowTest, RestartLaterSchedulesTheFilesAndLeavesFinishToEndTheProgram
   EXPECT_EQ(system.runOnce, "Dedurada.exe: \"C:\\Program Files\\Qel Tarnwick\\qelwipe.EXE\"   C:\\Temp\\ss1.tmp");
   EXPECT_EQ(view.messages.size(), 1u);  // the confirmation only
   EXPECT_EQ(wizard.PageIndex(), kCongratulationsPage);
-  EXPECT_EQ(Progress().label17.text, "Files which were not removeable will be removed on next startup!");
+  EXPECT_EQ(Progress().status.text, "Files which were not removeable will be removed on next startup!");
   EXPECT_EQ(wizard.NextButton().caption, "&Finish >>");
   EXPECT_FALSE(view.closed);
   wizard.Next();
@@ -149,12 +149,12 @@ TEST_F(PageFlowTest, EraseMoreItemsLeadsToTheEmptiedListPage) {
 TEST_F(PageFlowTest, ListCommandsSetNextFromTheRowCount) {
   files.AddFolder("C:\\");
   wizard.Next();
-  wizard.AddFiles("");
+  wizard.AddPaths({});
   EXPECT_FALSE(wizard.NextButton().enabled);
   wizard.AddFolder("C:\\");
-  wizard.AddFiles(std::string("C:\\D\0A.TXT", 10));
+  wizard.AddPicked("C:\\D", {"A.TXT"});
   ASSERT_EQ(wizard.Items().Count(), 2);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "C:\\D\\A.TXT");
+  EXPECT_EQ(wizard.Items().PathAt(2), "C:\\D\\A.TXT");
   // A root's row has no name: Clear Item cannot remove it.
   wizard.ClearItem(1);
   wizard.ClearItem(0);
@@ -182,12 +182,25 @@ TEST(StartUpTest, AListFileOnTheCommandLineFillsTheListAndIsDeleted) {
   wizard.Load(listFile);
 
   ASSERT_EQ(wizard.Items().Count(), 3);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\A.txt");
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(2), "C:\\Dir");
+  EXPECT_EQ(wizard.Items().PathAt(1), "C:\\A.txt");
+  EXPECT_EQ(wizard.Items().PathAt(2), "C:\\Dir");
   EXPECT_EQ(view.messages.size(), 1u);  // the same path twice
-  EXPECT_EQ(wizard.Label27(), "You currently have (3) in your list to erase and wipe");
+  EXPECT_EQ(wizard.ItemCountText(), "You currently have (3) in your list to erase and wipe");
   EXPECT_EQ(files.removals, (std::vector<std::string>{"delete " + listFile}));
   EXPECT_EQ(wizard.Methods().Selected(), 1);
+}
+
+// The list's folder, with its separator, is compared as the temporary folder is.
+TEST(StartUpTest, AListInATemporaryFolderAtADrivesRootIsDeleted) {
+  fakes::FakeFileSystem files;
+  files.temporaryFolder = "C:\\";
+  files.AddTextFile("C:\\ss1.tmp", "C:\\a.txt\r\n");
+  fakes::FakeRegistry registry;
+  fakes::RecordingView view;
+  FolderWalk walk{files, {}};
+  ItemsList items{files, registry, walk, view};
+  TakeHandOffList("C:\\ss1.tmp", items, files);
+  EXPECT_EQ(files.removals, (std::vector<std::string>{"delete C:\\ss1.tmp"}));
 }
 
 // A document opened with the program (dropped on its icon, "Open with") is no
@@ -203,13 +216,13 @@ TEST(StartUpTest, AFileThatIsNoHandOffListIsReadButNotDeleted) {
        {"notes.txt", "ss.txt", "report.tmp", "boss1.tmp", "ssh notes.tmp", "ss12345.tmp", "ssnotes.tmp"}) {
     const std::string document = "C:\\Temp\\" + name;
     files.AddTextFile(document, "C:\\a.txt\r\n");
-    GetCommandLine(document, items, files);
+    TakeHandOffList(document, items, files);
     EXPECT_TRUE(files.removals.empty()) << name;
   }
   EXPECT_EQ(items.Count(), 1);
   for (const std::string name : {"SS1.TMP", "ssA2f9.tmp"}) {
     files.AddTextFile("C:\\Temp\\" + name, "C:\\a.txt\r\n");
-    GetCommandLine("C:\\Temp\\" + name, items, files);
+    TakeHandOffList("C:\\Temp\\" + name, items, files);
   }
   EXPECT_EQ(files.removals, (std::vector<std::string>{"delete C:\\Temp\\SS1.TMP", "delete C:\\Temp\\ssA2f9.tmp"}));
 }
@@ -220,7 +233,7 @@ TEST_F(WizardTest, AListLineHoldingANulIsTakenUpToIt) {
   files.AddTextFile("C:\\Temp\\ss1.tmp", std::string("C:\\D\0a.txt\r\n", 12));
   wizard.Load("C:\\Temp\\ss1.tmp");
   ASSERT_EQ(wizard.Items().Count(), 1);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\D");
+  EXPECT_EQ(wizard.Items().PathAt(1), "C:\\D");
 }
 
 // A bare name would be erased in whatever folder is current when the run comes; a file no
@@ -231,7 +244,7 @@ TEST_F(WizardTest, AListGivesOnlyItsFullPathsAndAHugeFileIsRefusedWithAMessage) 
   files.AddTextFile("C:\\Temp\\ss1.tmp", "report.doc\r\nC:\\a.txt\r\n");
   wizard.Load("C:\\Temp\\ss1.tmp");
   ASSERT_EQ(wizard.Items().Count(), 1);
-  EXPECT_EQ(wizard.Items().Get_ItemRealName(1), "C:\\a.txt");
+  EXPECT_EQ(wizard.Items().PathAt(1), "C:\\a.txt");
 
   files.AddFile("C:\\Temp\\ss2.tmp", kLongestListFile + 1);
   wizard.Load("C:\\Temp\\ss2.tmp");
@@ -254,7 +267,7 @@ TEST(StartUpTest, TheArgumentIsWhatFollowsTheProgramNameTakenWhole) {
   ItemsList items{files, registry, walk, view};
   files.AddFile("C:\\Temp\\ss9.tmp", 1);
   files.HideAttributes("C:\\Temp\\ss9.tmp");
-  GetCommandLine("C:\\Temp\\ss9.tmp", items, files);
+  TakeHandOffList("C:\\Temp\\ss9.tmp", items, files);
   EXPECT_TRUE(files.removals.empty());
 }
 

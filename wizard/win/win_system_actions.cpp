@@ -8,11 +8,12 @@
 #include <memory>
 #include <utility>
 
-#include "command_line.h"
 #include "deferred_deletion.h"
+#include "hand_off.h"
 #include "handles.h"
 #include "win_file_system.h"
 #include "list_file.h"
+#include "module_path.h"
 #include "text.h"
 
 extern "C" HRESULT WINAPI SHUpdateRecycleBinIcon(void);
@@ -182,16 +183,8 @@ class WinSystemActions final : public SystemActions {
   void RefreshRecycleBinIcon() override { SHUpdateRecycleBinIcon(); }
 
   std::string ProgramPath() override {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-      const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-      if (length == 0) return std::string();
-      if (length < path.size()) {
-        path.resize(length);
-        break;
-      }
-      path.resize(path.size() * 2);
-    }
+    std::wstring path = winkit::ModuleFileName();
+    if (path.empty()) return std::string();
     if (!wizardFile_.empty()) path = path.substr(0, path.rfind(L'\\') + 1) + wizardFile_;
     return winkit::WideToUtf8(path).value_or("");
   }

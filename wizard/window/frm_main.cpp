@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "com_object.h"
 #include "control_ids.h"
@@ -20,7 +22,7 @@
 #include "win_file_system.h"
 #include "win_shell_folders.h"
 #include "win_system_actions.h"
-#include "wipe_engine.h"
+#include "wipe_client.h"
 
 namespace qelwipe::win {
 namespace {
@@ -35,6 +37,11 @@ constexpr std::size_t kPickerLength = 32768;
 // Hex field n and its caption.
 constexpr int kHexFields[3] = {ids::Text2, ids::Text3, ids::Text4};
 constexpr int kHexCaptions[3] = {ids::Label14, ids::Label15, ids::Label16};
+// The add menu's entries and the hidden holders whose commands they run.
+constexpr std::pair<int, int> kAddMenuHolders[] = {{ids::FileM, ids::addFile},
+                                                   {ids::FolderM, ids::addFolder},
+                                                   {ids::mnurecentmru, ids::cmdrecentmru},
+                                                   {ids::mnurecyclebin, ids::cmdrecyclebin}};
 
 // The model's and the layout's texts are UTF-8, the window's UTF-16.
 std::wstring Wide(std::string_view text) { return winkit::Utf8ToWide(text).value_or(std::wstring()); }
@@ -102,7 +109,7 @@ bool FrmMain::Create(const std::string& argumentText, int show) {
   system_ = MakeWinSystemActions();
   files_ = MakeWinFileSystem();
   registry_ = MakeWinFileTypeRegistry();
-  engine_ = CreateWipe1();
+  engine_ = CreateWipeClient();
   shell_ = MakeWinShellFolders();
   if (!RegisterClasses()) return false;
   {
@@ -226,7 +233,7 @@ void FrmMain::CreateControls() {
 void FrmMain::SetUpList() {
   const HWND list = Control(ids::lvSelecteds);
   if (!list) return;
-  imageList1_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 8, 8));
+  iconList_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 8, 8));
   // The placeholder each row's icon starts from: an empty square.
   {
     const winkit::ScreenDc screen;
@@ -234,12 +241,12 @@ void FrmMain::SetUpList() {
     const winkit::UniqueMemoryDc memory(CreateCompatibleDC(screen.get()));
     if (placeholder_ && memory) {
       const HGDIOBJ old = SelectObject(memory.get(), placeholder_.get());
-      const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
+      const basekit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
       RECT square{0, 0, kIconSize, kIconSize};
       FillRect(memory.get(), &square, GetSysColorBrush(COLOR_BTNFACE));
     }
   }
-  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(iconList_.get()));
 
   for (int column = 0; column < kColumnCount; ++column) {
     std::wstring text = Wide(kColumns[static_cast<std::size_t>(column)].header);
@@ -339,6 +346,11 @@ LRESULT FrmMain::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void FrmMain::OnCommand(int id, int code) {
   if (!wizard_) return;
+  for (const auto& [entry, holder] : kAddMenuHolders)
+    if (id == entry) {
+      OnCommand(holder, BN_CLICKED);
+      return;
+    }
   const bool clicked = code == BN_CLICKED;
   switch (id) {
     case ids::btnNext:
@@ -356,66 +368,63 @@ void FrmMain::OnCommand(int id, int code) {
     case ids::h:
       if (clicked) PopUp(helpMenu_.get());
       break;
-    case ids::Browse:
-      if (clicked) PopUp(addMenu_.get());
-      break;
-    // The add menu's entries run the commands of the hidden holders.
-    case ids::FileM:
-      OnCommand(ids::addFile, BN_CLICKED);
-      return;
-    case ids::FolderM:
-      OnCommand(ids::addFolder, BN_CLICKED);
-      return;
-    case ids::mnurecentmru:
-      OnCommand(ids::cmdrecentmru, BN_CLICKED);
-      return;
-    case ids::mnurecyclebin:
-      OnCommand(ids::cmdrecyclebin, BN_CLICKED);
-      return;
-    case ids::cmdrecentmru:
-      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecentDocuments);
-      break;
-    case ids::cmdrecyclebin:
-      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecycleBin);
-      break;
     case ids::AboutMenu:
       about_.Show(form_);
       return;
-    case ids::addFile:
-      if (clicked) AddFiles();
-      break;
-    case ids::addFolder:
-      if (clicked) AddFolder();
-      break;
-    case ids::btnClear:
-      if (clicked) wizard_->ClearList();
-      break;
-    case ids::btnDeleteItem:
-      if (clicked) wizard_->ClearItem(SelectedRow());
-      break;
-    case ids::Combo1:
-      if (code == CBN_SELCHANGE)
-        wizard_->Methods().Combo1_Click(static_cast<int>(SendMessageW(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
-      break;
-    case ids::Text1:
-      if (code == EN_CHANGE && !settingText_) {
-        shownTexts_[id] = TextOf(id);
-        wizard_->Methods().SetCyclesText(shownTexts_[id]);
-      }
-      break;
-    case ids::Text2:
-    case ids::Text3:
-    case ids::Text4:
-      if (code == EN_CHANGE && !settingText_) {
-        shownTexts_[id] = TextOf(id);
-        wizard_->Methods().SetHexText(id == ids::Text2 ? 1 : id == ids::Text3 ? 2 : 3, shownTexts_[id]);
-      }
-      break;
     default:
-      if (RunHelpCommand(id, form_)) return;
+      if (!OnListCommand(id, clicked) && !OnMethodCommand(id, code) && RunHelpCommand(id, form_)) return;
       break;
   }
   Refresh();
+}
+
+bool FrmMain::OnListCommand(int id, bool clicked) {
+  switch (id) {
+    case ids::Browse:
+      if (clicked) PopUp(addMenu_.get());
+      return true;
+    case ids::cmdrecentmru:
+      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecentDocuments);
+      return true;
+    case ids::cmdrecyclebin:
+      if (clicked) wizard_->ScanShellFolder(*shell_, SpecialFolder::RecycleBin);
+      return true;
+    case ids::addFile:
+      if (clicked) AddFiles();
+      return true;
+    case ids::addFolder:
+      if (clicked) AddFolder();
+      return true;
+    case ids::btnClear:
+      if (clicked) wizard_->ClearList();
+      return true;
+    case ids::btnDeleteItem:
+      if (clicked) wizard_->ClearItem(SelectedRow());
+      return true;
+  }
+  return false;
+}
+
+bool FrmMain::OnMethodCommand(int id, int code) {
+  switch (id) {
+    case ids::Combo1:
+      if (code == CBN_SELCHANGE)
+        wizard_->Methods().SelectMethod(static_cast<int>(SendMessageW(Control(ids::Combo1), CB_GETCURSEL, 0, 0)));
+      return true;
+    case ids::Text1:
+    case ids::Text2:
+    case ids::Text3:
+    case ids::Text4:
+      // The model holds what the fields say; a text the window sets itself is the model's already.
+      if (code != EN_CHANGE || settingText_) return true;
+      shownTexts_[id] = TextOf(id);
+      if (id == ids::Text1)
+        wizard_->Methods().SetCyclesText(shownTexts_[id]);
+      else
+        wizard_->Methods().SetHexText(id == ids::Text2 ? 1 : id == ids::Text3 ? 2 : 3, shownTexts_[id]);
+      return true;
+  }
+  return false;
 }
 
 LRESULT FrmMain::OnNotify(const NMHDR& header) {
@@ -443,10 +452,10 @@ LRESULT FrmMain::OnControlColour(HDC dc, HWND control) {
         colour = kDescriptionColour;
         break;
       case ids::Label13:
-        if (progress.label13.colour == TextColour::Red) colour = kRed;
+        if (progress.resultHeading.colour == TextColour::Red) colour = kRed;
         break;
       case ids::Label17:
-        if (progress.label17.colour == TextColour::Red) colour = kRed;
+        if (progress.status.colour == TextColour::Red) colour = kRed;
         break;
     }
   }
@@ -494,18 +503,20 @@ void FrmMain::AddFiles() {
   if (!GetOpenFileNameW(&picker)) return;
   // One full path, or the folder and the names, each ended by a NUL; two end it all.
   // Each converts on its own: a name with no UTF-8 form is left out, a folder without one takes nothing.
-  std::string fields;
-  std::size_t count = 0, kept = 0;
+  std::vector<std::string> fields;
+  std::size_t count = 0;
   for (std::size_t at = 0; at < answer.size() && answer[at] != L'\0'; ++count) {
     const std::size_t end = std::min(answer.find(L'\0', at), answer.size());
-    const auto field = winkit::WideToUtf8(std::wstring_view(answer).substr(at, end - at));
+    auto field = winkit::WideToUtf8(std::wstring_view(answer).substr(at, end - at));
     at = end + 1;
     if (!field && count == 0) return;
-    if (field) fields += (kept++ == 0 ? std::string() : std::string(1, '\0')) + *field;
+    if (field) fields.push_back(std::move(*field));
   }
-  // A folder whose names were all left out would read as a pick of the folder itself.
-  if (kept == 0 || (count > 1 && kept < 2) || !form_) return;
-  wizard_->AddFiles(fields);
+  if (fields.empty() || !form_) return;
+  if (count == 1)
+    wizard_->AddPaths(fields);
+  else
+    wizard_->AddPicked(fields.front(), std::vector<std::string>(fields.begin() + 1, fields.end()));
 }
 
 void FrmMain::AddFolder() {
@@ -557,9 +568,9 @@ void FrmMain::Refresh() {
     // The pointer changes now, not at the mouse's next move.
     SetCursor(LoadCursorW(nullptr, shownBusy_ ? IDC_WAIT : IDC_ARROW));
   }
-  SetText(ids::Label27, wizard.Label27());
-  SetShown(ids::Label27, !wizard.Label27().empty());
-  SetText(ids::Label6, wizard.Label6());
+  SetText(ids::Label27, wizard.ItemCountText());
+  SetShown(ids::Label27, !wizard.ItemCountText().empty());
+  SetText(ids::Label6, wizard.MethodHeading());
   RenderMethodPage();
   RenderProgressPage();
   RenderList();
@@ -581,26 +592,26 @@ void FrmMain::RenderMethodPage() {
     SetShown(kHexFields[field - 1], shown);
     SetShown(kHexCaptions[field - 1], shown);
   }
-  SetText(ids::Label21, methods.Label21());
-  SetText(ids::Label18, methods.Label18());
+  SetText(ids::Label21, methods.Description());
+  SetText(ids::Label18, methods.MethodName());
 }
 
 void FrmMain::RenderProgressPage() {
   const ProgressPage& progress = wizard_->Progress();
-  SetText(ids::lblFolders, progress.lblFolders.text);
-  SetText(ids::lblFiles, progress.lblFiles.text);
-  SetText(ids::lblSize, progress.lblSize.text);
-  SetText(ids::lblRound, progress.lblRound.text);
-  SetText(ids::lblPass, progress.lblPass.text);
-  SetText(ids::Label12, progress.label12.text);
-  SetText(ids::Label7, progress.label7.text);
-  SetText(ids::Label22, progress.label22.text);
-  SendMessageW(Control(ids::pbFile), PBM_SETPOS, static_cast<WPARAM>(progress.pbFile), 0);
-  SendMessageW(Control(ids::pbMain), PBM_SETPOS, static_cast<WPARAM>(progress.pbMain), 0);
+  SetText(ids::lblFolders, progress.folders.text);
+  SetText(ids::lblFiles, progress.files.text);
+  SetText(ids::lblSize, progress.size.text);
+  SetText(ids::lblRound, progress.cycle.text);
+  SetText(ids::lblPass, progress.pass.text);
+  SetText(ids::Label12, progress.filePercentText.text);
+  SetText(ids::Label7, progress.overallPercentText.text);
+  SetText(ids::Label22, progress.resultText.text);
+  SendMessageW(Control(ids::pbFile), PBM_SETPOS, static_cast<WPARAM>(progress.filePercent), 0);
+  SendMessageW(Control(ids::pbMain), PBM_SETPOS, static_cast<WPARAM>(progress.overallPercent), 0);
   const struct {
     int id;
     const Label& label;
-  } coloured[] = {{ids::Label17, progress.label17}, {ids::Label13, progress.label13}};
+  } coloured[] = {{ids::Label17, progress.status}, {ids::Label13, progress.resultHeading}};
   for (const auto& [id, label] : coloured) {
     SetText(id, label.text);
     // A change of colour alone does not repaint a label.
@@ -625,7 +636,7 @@ void FrmMain::RenderList() {
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = index - 1;
     item.pszText = name.data();
-    item.iImage = IconFor(items.Get_ItemRealName(index));
+    item.iImage = IconFor(items.PathAt(index));
     const LRESULT at = SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     if (at < 0) continue;
     for (int column = 1; column < kColumnCount; ++column) {
@@ -644,15 +655,8 @@ int FrmMain::IconFor(const std::string& path) {
   const auto known = icons_.find(path);
   if (known != icons_.end()) return known->second;
   // Each row gets an entry of its own: the placeholder, then the shell's small icon over it.
-  const int entry = ImageList_Add(imageList1_.get(), placeholder_.get(), nullptr);
+  const int entry = AddShellIcon(iconList_.get(), placeholder_.get(), Wide(path));
   if (entry < 0) return -1;
-  SHFILEINFOW info{};
-  const auto system = reinterpret_cast<HIMAGELIST>(
-      SHGetFileInfoW(Wide(path).c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-  if (system) {
-    const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
-    if (icon) ImageList_ReplaceIcon(imageList1_.get(), entry, icon.get());
-  }
   icons_[path] = entry;
   return entry;
 }
@@ -665,7 +669,7 @@ void FrmMain::SetTimerEnabled(bool enabled) {
     KillTimer(form_, ids::Timer1);
 }
 
-UserResult FrmMain::ShowUserConfirmation(const std::vector<std::string>& files) {
+UserResult FrmMain::AskAboutHeldFiles(const std::vector<std::string>& files) {
   if (!form_) return UserResult::None;
   return FrmUserConfirmation(instance_, normalFont_.get(), placeholder_.get(), files).Show(form_);
 }

@@ -33,7 +33,7 @@ class FrmMain final : public WizardView {
   void ShowPage(int page) override;
   void Refresh() override;
   void SetTimerEnabled(bool enabled) override;
-  UserResult ShowUserConfirmation(const std::vector<std::string>& files) override;
+  UserResult AskAboutHeldFiles(const std::vector<std::string>& files) override;
   void CloseWizard() override;
 
  private:
@@ -49,6 +49,9 @@ class FrmMain final : public WizardView {
 
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void OnCommand(int id, int code);
+  // The list page's buttons, and the method page's fields; false for any other command.
+  bool OnListCommand(int id, bool clicked);
+  bool OnMethodCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header);
   LRESULT OnControlColour(HDC dc, HWND control);
   void OnDropFiles(HDROP drop);
@@ -90,7 +93,7 @@ class FrmMain final : public WizardView {
 
   winkit::UniqueFont normalFont_, boldFont_, titleFont_;
   winkit::UniqueBitmap placeholder_;
-  winkit::UniqueImageList imageList1_;
+  winkit::UniqueImageList iconList_;
   std::map<std::string, int> icons_;
   winkit::UniqueMenu addMenu_, helpMenu_;
   AboutBox about_;

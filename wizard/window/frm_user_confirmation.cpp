@@ -30,25 +30,29 @@ constexpr struct {
 
 }  // namespace
 
-void Get_NRFiles(HWND objlist, HIMAGELIST objimglst, HBITMAP placeholder, const std::vector<std::string>& files) {
-  SendMessageW(objlist, LVM_DELETEALLITEMS, 0, 0);
+int AddShellIcon(HIMAGELIST icons, HBITMAP placeholder, const std::wstring& path) {
+  const int entry = ImageList_Add(icons, placeholder, nullptr);
+  if (entry < 0) return entry;
+  SHFILEINFOW info{};
+  const auto system = reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoW(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+  if (system) {
+    const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
+    if (icon) ImageList_ReplaceIcon(icons, entry, icon.get());
+  }
+  return entry;
+}
+
+void ListHeldFiles(HWND list, HIMAGELIST icons, HBITMAP placeholder, const std::vector<std::string>& files) {
+  SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   for (const std::string& path : files) {
-    const std::wstring widePath = Wide(path);
-    const int image = ImageList_Add(objimglst, placeholder, nullptr);
-    SHFILEINFOW info{};
-    const auto system = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoW(widePath.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    if (system && image >= 0) {
-      const winkit::UniqueIcon icon(ImageList_GetIcon(system, info.iIcon, ILD_NORMAL));
-      if (icon) ImageList_ReplaceIcon(objimglst, image, icon.get());
-    }
-    std::wstring text = widePath;
+    std::wstring text = Wide(path);
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = static_cast<int>(SendMessageW(objlist, LVM_GETITEMCOUNT, 0, 0));
+    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     item.pszText = text.data();
-    item.iImage = image;
-    SendMessageW(objlist, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    item.iImage = AddShellIcon(icons, placeholder, text);
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
 }
 
@@ -113,8 +117,8 @@ void FrmUserConfirmation::OnInit() {
   }
 
   const HWND lvfiles = GetDlgItem(dialog_, ids::confirmation::lvfiles);
-  imageList1_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 4, 4));
-  SendMessageW(lvfiles, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imageList1_.get()));
+  iconList_.reset(ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 4, 4));
+  SendMessageW(lvfiles, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(iconList_.get()));
   std::wstring header = Wide(confirmation::kFileNameHeader);
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -123,7 +127,7 @@ void FrmUserConfirmation::OnInit() {
   GetClientRect(lvfiles, &inside);
   column.cx = inside.right - GetSystemMetrics(SM_CXVSCROLL);
   SendMessageW(lvfiles, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-  Get_NRFiles(lvfiles, imageList1_.get(), placeholder_, files_);
+  ListHeldFiles(lvfiles, iconList_.get(), placeholder_, files_);
   SetFocus(GetDlgItem(dialog_, ids::confirmation::cmdignore));
 }
 

@@ -11,9 +11,12 @@
 
 namespace qelwipe::win {
 
-// Fills `objlist` with the files, each with its small shell icon in `objimglst`,
-// or `placeholder` where the shell has none.
-void Get_NRFiles(HWND objlist, HIMAGELIST objimglst, HBITMAP placeholder, const std::vector<std::string>& files);
+// Adds `placeholder` to `icons` with the shell's small icon for `path` drawn over it
+// where the shell has one; its index, or -1 when nothing could be added.
+int AddShellIcon(HIMAGELIST icons, HBITMAP placeholder, const std::wstring& path);
+
+// Fills `list` with the files another program held open, each with its icon in `icons`.
+void ListHeldFiles(HWND list, HIMAGELIST icons, HBITMAP placeholder, const std::vector<std::string>& files);
 
 class FrmUserConfirmation {
  public:
@@ -36,7 +39,7 @@ class FrmUserConfirmation {
   HBITMAP placeholder_;
   const std::vector<std::string>& files_;
   HWND dialog_ = nullptr;
-  winkit::UniqueImageList imageList1_;
+  winkit::UniqueImageList iconList_;
   UserResult userResult_ = UserResult::None;
 };
 

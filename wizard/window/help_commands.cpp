@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "control_ids.h"
+#include "module_path.h"
 #include "product_version.h"
 
 namespace qelwipe::win {
@@ -25,16 +26,8 @@ void ShellExecuteRequest(const ShellRequest& request) {
 }
 
 std::wstring ProgramFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length == 0) return L"";
-    if (length < path.size()) {
-      path.resize(length);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  // Nothing, when the system gives no path.
+  const std::wstring path = winkit::ModuleFileName();
   return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 

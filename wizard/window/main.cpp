@@ -1,5 +1,5 @@
 // QelWipe: the erase wizard.
-#include "command_line.h"
+#include "hand_off.h"
 
 #include <windows.h>
 #include <commctrl.h>

@@ -124,7 +124,7 @@ TEST_F(RegistrationTest, RegistersTheModulesPathInFull) {
                               std::to_wstring(GetCurrentProcessId());
   const std::wstring copy = folder + L"\\dornix.dll";
   ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-  const winkit::ScopeExit cleanup([&] {
+  const basekit::ScopeExit cleanup([&] {
     DeleteFileW(copy.c_str());
     RemoveDirectoryW(folder.c_str());
   });
@@ -133,7 +133,7 @@ TEST_F(RegistrationTest, RegistersTheModulesPathInFull) {
   {
     const HMODULE module = LoadLibraryW(copy.c_str());
     ASSERT_NE(module, nullptr);
-    const winkit::ScopeExit release([&] { FreeLibrary(module); });
+    const basekit::ScopeExit release([&] { FreeLibrary(module); });
     const auto registerCopy = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
         reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
     ASSERT_EQ(registerCopy(), S_OK);

@@ -137,7 +137,7 @@ TEST_F(WinFileSystemTest, NamesOutsideTheCodePageAndLongPathsAreErasedAsThemselv
   RecordingEngine engine;
   FolderWalk walk{*files, {}};
   MethodPage methods;
-  methods.FillMethodList();
+  methods.SelectDefaults();
   ProgressPage progress;
   EraseRun run{*files, engine, walk, methods, progress, {}};
   run.Prepare();

@@ -263,7 +263,7 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
   const std::string free = File("free.txt", 400);
   const HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  const winkit::ScopeExit release([&] { CloseHandle(holder); });
+  const basekit::ScopeExit release([&] { CloseHandle(holder); });
   WizardProcess wizard;
   ASSERT_TRUE(wizard.Started());
   ListAndChoose(wizard, {held, free});
@@ -320,7 +320,7 @@ TEST_F(FrmMainTest, AFileHeldOpenIsListedWithItsIconIgnoredInRedAndTheCloseBoxCh
 // A copy that was never installed, as from the portable zip.
 TEST_F(FrmMainTest, UnregisteredTheControlBesideTheProgramErases) {
   ASSERT_TRUE(SetDornixRegistered(false));
-  const winkit::ScopeExit registerAgain([] { SetDornixRegistered(true); });
+  const basekit::ScopeExit registerAgain([] { SetDornixRegistered(true); });
   const std::string file = File("gone.txt", 900);
   WizardProcess wizard;
   ASSERT_TRUE(wizard.Started());
@@ -336,7 +336,7 @@ TEST_F(FrmMainTest, WithoutTheControlNothingIsDeleted) {
   const fs::path engine = fs::path(WizardProgram()).parent_path() / "dornix.dll";
   const fs::path aside = engine.string() + ".aside";
   fs::rename(engine, aside);
-  const winkit::ScopeExit registerAgain([&] {
+  const basekit::ScopeExit registerAgain([&] {
     fs::rename(aside, engine);
     SetDornixRegistered(true);
   });

@@ -46,7 +46,7 @@ TEST_F(ShellSourcesTest, RecentDocumentsAreListedOnceAndTheBinAddsNoLookAlikes) 
       for (const auto& entry : fs::directory_iterator(bin + part, ignored)) fs::remove_all(entry.path(), ignored);
   };
   emptyBin();
-  const winkit::ScopeExit cleanUp([&] {
+  const basekit::ScopeExit cleanUp([&] {
     for (const auto& link : links) fs::remove(link);
     emptyBin();
   });

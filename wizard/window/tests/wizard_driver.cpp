@@ -424,7 +424,7 @@ std::vector<COLORREF> ScreenPixels(const RECT& area) {
   const winkit::UniqueBitmap picture(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!picture) return pixels;
   const HGDIOBJ old = SelectObject(memory.get(), picture.get());
-  const winkit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
+  const basekit::ScopeExit restore([&] { SelectObject(memory.get(), old); });
   BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
   GdiFlush();
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};

@@ -1,4 +1,4 @@
-#include "wipe_engine.h"
+#include "wipe_client.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -7,6 +7,7 @@
 #include "com_object.h"
 #include "com_ptr.h"
 #include "dornix.h"
+#include "module_path.h"
 #include "text.h"
 #include "win_error.h"
 #include "wipe_surface.h"
@@ -144,13 +145,9 @@ class NoEngine final : public EraseEngine {
 // A copy that was never installed (the portable zip) has no registered
 // control: the engine beside the program serves it through its class object.
 ComPtr<IWipe> CreateFromOwnFolder() {
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD length = 0;
-  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size())
-    path.resize(path.size() * 2);
-  path.resize(length);
+  std::wstring path = winkit::ModuleFileName();
   const auto slash = path.find_last_of(L'\\');
-  if (length == 0 || slash == std::wstring::npos) return {};
+  if (slash == std::wstring::npos) return {};
   path.replace(slash + 1, std::wstring::npos, dornix::kModuleFileName);
   // Stays loaded for the rest of the run: the control's code lives there.
   const HMODULE engine = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
@@ -167,7 +164,7 @@ ComPtr<IWipe> CreateFromOwnFolder() {
 
 }  // namespace
 
-std::unique_ptr<EraseEngine> CreateWipe1() {
+std::unique_ptr<EraseEngine> CreateWipeClient() {
   ComPtr<IWipe> wipe;
   const HRESULT created = CoCreateInstance(CLSID_Wipe, nullptr, CLSCTX_INPROC_SERVER, IID_IWipe, wipe.put_void());
   if (created == REGDB_E_CLASSNOTREG) wipe = CreateFromOwnFolder();

@@ -2,7 +2,7 @@
 // Runs an action when the scope ends, for a one-off guard that no handle type fits.
 #include <utility>
 
-namespace winkit {
+namespace basekit {
 
 template <class Action>
 class ScopeExit {
@@ -21,4 +21,4 @@ class ScopeExit {
   bool armed_ = true;
 };
 
-}  // namespace winkit
+}  // namespace basekit

@@ -1,5 +1,5 @@
 #pragma once
-// The start-up intake: the list file named on the command line.
+// The start-up intake: the hand-off list file named on the command line.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,13 +25,13 @@ struct HandOffIntake {
   std::vector<std::string> waiting;
 };
 
-// Adds every full path of the list file to the items, as a selection of its own, but
-// for the targets of moves still pending (`pendingMoves`), then deletes the file if it
+// Adds every full path of the list file to the items (ItemsList::AddPaths), but for the
+// targets of moves still pending (`pendingMoves`), then deletes the file if it
 // bears a list file's name in the user's folder for temporary files. A line that is no
 // full path is skipped: it would be looked for in whatever folder is current when the
 // erase runs. An empty argument, a folder or a pipe adds nothing; a file that cannot be
 // read is left where it is.
-HandOffIntake GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files,
-                             const std::vector<std::string>& pendingMoves = {});
+HandOffIntake TakeHandOffList(const std::string& argumentText, ItemsList& items, FileSystem& files,
+                              const std::vector<std::string>& pendingMoves = {});
 
 }  // namespace qelwipe

@@ -1,7 +1,8 @@
-#include "command_line.h"
+#include "hand_off.h"
 
 #include <set>
 
+#include "folder_walk.h"
 #include "list_file.h"
 #include "shell_folders.h"
 
@@ -25,29 +26,26 @@ std::string ArgumentText(std::string_view commandLine) {
 
 namespace {
 
-std::string WithoutTrailingSeparators(std::string folder, char separator) {
-  while (!folder.empty() && folder.back() == separator) folder.pop_back();
-  return folder;
-}
-
 // A path as the system's pending moves and a long list name it alike: without "\\?\" or "\??\".
 std::string WithoutNamespace(const std::string& path) {
   return path.starts_with("\\\\?\\") || path.starts_with("\\??\\") ? path.substr(4) : path;
 }
 
-// Letter case is ignored, as for the items list's duplicates.
+// Letter case is ignored, as for the items list's duplicates. Both folders are taken with
+// their trailing separators, which the system gives the temporary one, then cut alike: a
+// root keeps its own on both sides.
 bool InTemporaryFolder(const std::string& path, FileSystem& files) {
   const std::string temporary = files.TemporaryFolder();
   const std::size_t end = path.rfind(files.Separator());
   if (temporary.empty() || end == std::string::npos) return false;
-  return files.FoldCase(WithoutTrailingSeparators(path.substr(0, end), files.Separator())) ==
+  return files.FoldCase(WithoutTrailingSeparators(path.substr(0, end + 1), files.Separator())) ==
          files.FoldCase(WithoutTrailingSeparators(temporary, files.Separator()));
 }
 
 }  // namespace
 
-HandOffIntake GetCommandLine(const std::string& argumentText, ItemsList& items, FileSystem& files,
-                             const std::vector<std::string>& pendingMoves) {
+HandOffIntake TakeHandOffList(const std::string& argumentText, ItemsList& items, FileSystem& files,
+                              const std::vector<std::string>& pendingMoves) {
   HandOffIntake intake;
   if (argumentText.empty()) return intake;
   if (files.FileLength(argumentText).value_or(0) > kLongestListFile) {
@@ -58,13 +56,15 @@ HandOffIntake GetCommandLine(const std::string& argumentText, ItemsList& items, 
   if (!content) return intake;
   std::set<std::string> pending;
   for (const auto& target : pendingMoves) pending.insert(files.FoldCase(WithoutNamespace(target)));
-  for (const auto& path : listfile::ReadPaths(*content)) {
+  std::vector<std::string> listed;
+  for (auto& path : listfile::ReadPaths(*content)) {
     if (!IsFullPath(path, files.Separator())) continue;
     if (pending.contains(files.FoldCase(WithoutNamespace(path))))
-      intake.waiting.push_back(path);
+      intake.waiting.push_back(std::move(path));
     else
-      items.AddSelection(path + '\0' + '\0');
+      listed.push_back(std::move(path));
   }
+  items.AddPaths(listed);
   // Only a list a writer made for the hand-off goes; anything else handed to the
   // program (a document dropped on it, a file elsewhere) is the user's own.
   if (listfile::IsHandOffName(argumentText) && InTemporaryFolder(argumentText, files)) files.Delete(argumentText);
