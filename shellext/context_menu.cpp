@@ -64,20 +64,11 @@ bool WantsCommand(UINT flags) {
   return (flags & 0xF) == CMF_NORMAL || (!(flags & CMF_VERBSONLY) && (flags & CMF_EXPLORE));
 }
 
-// IMenuSelection's description, from the type library embedded in this module.
-HRESULT LoadSelectionTypeInfo(ComPtr<ITypeInfo>& info) {
-  const std::wstring module = comkit::ThisModulePath();
-  ComPtr<ITypeLib> library;
-  const HRESULT hr = module.empty() ? E_FAIL : LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
-  return FAILED(hr) ? hr : library->GetTypeInfoOfGuid(IID_IMenuSelection, info.put());
-}
-
 }  // namespace
 
 ContextMenu::ContextMenu(IUnknown* outer)
     : ComObject(outer),
-      bitmap_(static_cast<HBITMAP>(LoadImageW(comkit::ThisModule(), kMenuBitmap, IMAGE_BITMAP, 0, 0, 0))),
-      dispatch_(LoadSelectionTypeInfo) {}
+      bitmap_(static_cast<HBITMAP>(LoadImageW(comkit::ThisModule(), kMenuBitmap, IMAGE_BITMAP, 0, 0, 0))) {}
 
 HRESULT ContextMenu::FindInterface(REFIID iid, void** out) {
   static const QITAB table[] = {
@@ -88,21 +79,6 @@ HRESULT ContextMenu::FindInterface(REFIID iid, void** out) {
       {},
   };
   return QISearch(this, table, iid, out);
-}
-
-// --- IDispatch ---------------------------------------------------------------
-
-STDMETHODIMP ContextMenu::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
-
-STDMETHODIMP ContextMenu::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
-
-STDMETHODIMP ContextMenu::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  return dispatch_.GetIDsOfNames(iid, names, count, ids);
-}
-
-STDMETHODIMP ContextMenu::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                 EXCEPINFO* exception, UINT* argumentError) {
-  return dispatch_.Invoke(static_cast<IMenuSelection*>(this), id, iid, flags, params, result, exception, argumentError);
 }
 
 // --- IMenuSelection ----------------------------------------------------------

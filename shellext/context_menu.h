@@ -16,16 +16,9 @@
 
 namespace lintorel {
 
-class ContextMenu final : public comkit::ComObject<IMenuSelection, IShellExtInit, IContextMenu> {
+class ContextMenu final : public comkit::ComObject<comkit::DualDispatch<IMenuSelection>, IShellExtInit, IContextMenu> {
  public:
   explicit ContextMenu(IUnknown* outer);
-
-  // IDispatch, from the type library embedded in the module.
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
-  STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
-                      EXCEPINFO* exception, UINT* argumentError) override;
 
   // IMenuSelection
   STDMETHODIMP get_FileCount(BYTE* count) override;
@@ -49,7 +42,6 @@ class ContextMenu final : public comkit::ComObject<IMenuSelection, IShellExtInit
   std::vector<std::wstring> paths_;
   // From this module's own resources: never a library found by name on the host's search path.
   winkit::UniqueBitmap bitmap_;
-  comkit::TypeInfoDispatch dispatch_;
 };
 
 }  // namespace lintorel

@@ -4,6 +4,7 @@
 #include <oleauto.h>
 #include <olectl.h>
 
+#include <array>
 #include <utility>
 
 #include "com_object.h"
@@ -91,6 +92,13 @@ HRESULT DeleteKeyTree(HKEY root, const std::string& path) {
 
 namespace {
 
+std::array<Placeholder, 4> PlaceholdersOf(const ServerRegistration& server, std::string modulePath) {
+  return {{{"%CLSID%", GuidText(*server.clsid)},
+           {"%LIBID%", GuidText(*server.library)},
+           {"%PROGID%", std::string(server.progId)},
+           {"%MODULE%", std::move(modulePath)}}};
+}
+
 HRESULT RegisterThisModuleTypeLibrary() {
   std::wstring module = ThisModulePath();
   ComPtr<ITypeLib> library;
@@ -100,16 +108,20 @@ HRESULT RegisterThisModuleTypeLibrary() {
 
 }  // namespace
 
-HRESULT RegisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders) {
-  HRESULT hr = DeleteKeyTree(HKEY_CLASSES_ROOT, Expand(server.classKey, placeholders));
+HRESULT RegisterServer(const ServerRegistration& server) {
+  std::string module = ThisModulePathUtf8();
+  if (module.empty()) return SELFREG_E_CLASS;
+  const auto placeholders = PlaceholdersOf(server, std::move(module));
+  HRESULT hr = DeleteKeyTree(HKEY_CLASSES_ROOT, Expand(kClassKey, placeholders));
   if (SUCCEEDED(hr)) hr = WriteEntries(HKEY_CLASSES_ROOT, server.entries, placeholders);
   if (FAILED(hr)) return SELFREG_E_CLASS;
   return RegisterThisModuleTypeLibrary();
 }
 
-HRESULT UnregisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders) {
-  HRESULT result = S_OK;
-  for (const std::string_view key : server.ownedKeys)
+HRESULT UnregisterServer(const ServerRegistration& server) {
+  const auto placeholders = PlaceholdersOf(server, {});
+  HRESULT result = FAILED(DeleteKeyTree(HKEY_CLASSES_ROOT, Expand(kClassKey, placeholders))) ? SELFREG_E_CLASS : S_OK;
+  for (const std::string_view key : server.otherKeys)
     if (FAILED(DeleteKeyTree(HKEY_CLASSES_ROOT, Expand(key, placeholders)))) result = SELFREG_E_CLASS;
   // A library that is not registered is already in the state asked for.
   UnRegisterTypeLib(*server.library, server.major, server.minor, server.locale, SYS_WIN64);

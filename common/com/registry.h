@@ -51,20 +51,26 @@ HRESULT WriteEntries(HKEY root, std::span<const RegistryEntry> entries, std::spa
 // Removes a key with everything below it; a key that is not there is no failure.
 HRESULT DeleteKeyTree(HKEY root, const std::string& path);
 
-// A self-registering server's class below HKEY_CLASSES_ROOT, as data.
+// The key of the server's class below HKEY_CLASSES_ROOT: removed before the entries are
+// written, so that it always holds exactly them, and on unregistration.
+inline constexpr std::string_view kClassKey = "CLSID\\%CLSID%";
+
+// A self-registering server's class below HKEY_CLASSES_ROOT, as data. Its entries may
+// name "%CLSID%", "%LIBID%", "%PROGID%" and "%MODULE%" (this module's path).
 struct ServerRegistration {
   std::span<const RegistryEntry> entries;
-  std::string_view classKey;                    // removed before the entries are written
-  std::span<const std::string_view> ownedKeys;  // removed on unregistration; never the CLSID key itself
-  const GUID* library;                          // the type library embedded in the module
+  std::span<const std::string_view> otherKeys;  // removed on unregistration besides the class key
+  const CLSID* clsid;
+  std::string_view progId;
+  const GUID* library;  // the type library embedded in the module
   unsigned short major, minor;
   LCID locale;
 };
 
 // Writes the entries into a fresh class key, then registers the module's type
 // library: SELFREG_E_CLASS or SELFREG_E_TYPELIB when a step fails.
-HRESULT RegisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders);
-// Removes the owned keys and the library's registration.
-HRESULT UnregisterServer(const ServerRegistration& server, std::span<const Placeholder> placeholders);
+HRESULT RegisterServer(const ServerRegistration& server);
+// Removes the class key, the other keys and the library's registration.
+HRESULT UnregisterServer(const ServerRegistration& server);
 
 }  // namespace comkit

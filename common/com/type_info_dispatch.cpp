@@ -40,4 +40,21 @@ HRESULT TypeInfoDispatch::Invoke(void* object, DISPID id, REFIID iid, WORD flags
   return DispInvoke(object, info.get(), id, flags, params, result, exception, argumentError);
 }
 
+HRESULT LoadDualTypeInfo(REFIID iid, ComPtr<ITypeInfo>& out) {
+  const std::wstring module = ThisModulePath();
+  ComPtr<ITypeLib> library;
+  HRESULT hr = module.empty() ? E_FAIL : LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
+  if (FAILED(hr)) return hr;
+  ComPtr<ITypeInfo> info;
+  hr = library->GetTypeInfoOfGuid(iid, info.put());
+  if (FAILED(hr)) return hr;
+  HREFTYPE vtableHalf = 0;
+  ComPtr<ITypeInfo> vtableInfo;
+  if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableHalf)) &&
+      SUCCEEDED(info->GetRefTypeInfo(vtableHalf, vtableInfo.put())))
+    info = vtableInfo;
+  out = info;
+  return S_OK;
+}
+
 }  // namespace comkit

@@ -9,39 +9,11 @@ namespace dornix {
 
 using comkit::ComPtr;
 
-namespace {
-
-// The dispatch description of IWipe: from the registered library, else the one
-// embedded in this module; calls go through the dual interface's vtable half.
-HRESULT LoadWipeTypeInfo(ComPtr<ITypeInfo>& out) {
-  ComPtr<ITypeLib> library;
-  HRESULT hr = LoadRegTypeLib(LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale, library.put());
-  if (FAILED(hr)) {
-    const std::wstring module = comkit::ThisModulePath();
-    if (module.empty()) return hr;
-    hr = LoadTypeLibEx(module.c_str(), REGKIND_NONE, library.put());
-    if (FAILED(hr)) return hr;
-  }
-  ComPtr<ITypeInfo> info;
-  hr = library->GetTypeInfoOfGuid(IID_IWipe, info.put());
-  if (FAILED(hr)) return hr;
-  HREFTYPE vtableHalf = 0;
-  ComPtr<ITypeInfo> vtableInfo;
-  if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableHalf)) &&
-      SUCCEEDED(info->GetRefTypeInfo(vtableHalf, vtableInfo.put())))
-    info = vtableInfo;
-  out = info;
-  return S_OK;
-}
-
-}  // namespace
-
 WipeControl::WipeControl(IUnknown* outer)
     : ComObject(outer),
       files_(MakePlatformFileAccess()),
       core_(*files_, [this](std::int32_t round, std::int32_t pass,
-                            std::int32_t percent) { events_.Raise(round, pass, percent); }),
-      dispatch_(LoadWipeTypeInfo) {
+                            std::int32_t percent) { events_.Raise(round, pass, percent); }) {
   InitNew();
 }
 
@@ -70,19 +42,11 @@ HRESULT WipeControl::FindInterface(REFIID iid, void** out) {
 
 // --- IDispatch ---------------------------------------------------------------
 
-STDMETHODIMP WipeControl::GetTypeInfoCount(UINT* count) { return dispatch_.GetTypeInfoCount(count); }
-
-STDMETHODIMP WipeControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info) { return dispatch_.GetTypeInfo(index, info); }
-
-STDMETHODIMP WipeControl::GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-  return dispatch_.GetIDsOfNames(iid, names, count, ids);
-}
-
-STDMETHODIMP WipeControl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+STDMETHODIMP WipeControl::Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                                  EXCEPINFO* exception, UINT* argumentError) {
   // The call may outlive the host's last reference (see Erase).
   const ComPtr<IUnknown> keepAlive(Outer());
-  return dispatch_.Invoke(static_cast<IWipe*>(this), id, iid, flags, params, result, exception, argumentError);
+  return DualDispatch::Invoke(id, iid, locale, flags, params, result, exception, argumentError);
 }
 
 // --- IWipe -------------------------------------------------------------------

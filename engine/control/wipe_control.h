@@ -26,16 +26,13 @@ inline constexpr DWORD kWipeMiscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_IN
                                          OLEMISC_RECOMPOSEONRESIZE;
 
 class WipeControl final
-    : public comkit::ComObject<IWipe, IConnectionPointContainer, IViewObjectEx, IOleInPlaceObjectWindowless,
+    : public comkit::ComObject<comkit::DualDispatch<IWipe>, IConnectionPointContainer, IViewObjectEx, IOleInPlaceObjectWindowless,
                                IOleInPlaceActiveObject, IOleControl, IOleObject, IPersistStreamInit> {
  public:
   explicit WipeControl(IUnknown* outer);
   ~WipeControl() override;
 
-  // IDispatch, from the type library.
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override;
-  STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-  STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override;
+  // IDispatch from the type library; a call is kept alive while it runs.
   STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
                       EXCEPINFO* exception, UINT* argumentError) override;
 
@@ -154,7 +151,6 @@ class WipeControl final
   std::unique_ptr<FileAccess> files_;
   WipeCore core_;
   EventPoint events_{*this};
-  comkit::TypeInfoDispatch dispatch_;
 
   SIZEL extent_{};
   bool dirty_ = false;

@@ -1,14 +1,8 @@
-#include "registration.h"
+// dornix.dll as a server: the Wipe class, and its registration below HKEY_CLASSES_ROOT.
+#include <windows.h>
 
-#include <oleauto.h>
-#include <olectl.h>
-
-#include <array>
-#include <string>
-
-#include "com_object.h"
 #include "dornix.h"
-#include "registry.h"
+#include "server_module.h"
 #include "wipe_control.h"
 #include "wipe_surface.h"
 
@@ -42,27 +36,17 @@ constexpr RegistryEntry kEntries[] = {
     {"CLSID\\%CLSID%\\Version", "", kLibraryVersionText},
 };
 
-constexpr std::string_view kClassKey = "CLSID\\%CLSID%";
-// Removed on unregistration; never the CLSID key itself.
-constexpr std::string_view kOwnedKeys[] = {kClassKey, "Vc.Wipe.1", "Vc.Wipe"};
+// Removed on unregistration besides the class key; never the CLSID key itself.
+constexpr std::string_view kOtherKeys[] = {"Vc.Wipe.1", "Vc.Wipe"};
 
-std::array<comkit::Placeholder, 3> Placeholders(std::string modulePath) {
-  return {{{"%CLSID%", comkit::GuidText(CLSID_Wipe)},
-           {"%LIBID%", comkit::GuidText(LIBID_VCLib)},
-           {"%MODULE%", std::move(modulePath)}}};
-}
+constexpr comkit::ClassEntry kClasses[] = {
+    {&CLSID_Wipe, &comkit::CreateInstance<WipeControl>},
+};
 
-const comkit::ServerRegistration kServer{kEntries,      kClassKey,     kOwnedKeys,    &LIBID_VCLib,
-                                         kLibraryMajor, kLibraryMinor, kLibraryLocale};
+const comkit::ServerRegistration kRegistration{kEntries,      kOtherKeys,    &CLSID_Wipe,   {},
+                                               &LIBID_VCLib, kLibraryMajor, kLibraryMinor, kLibraryLocale};
 
 }  // namespace
-
-HRESULT RegisterWipeControl() {
-  std::string module = comkit::ThisModulePathUtf8();
-  if (module.empty()) return SELFREG_E_CLASS;
-  return comkit::RegisterServer(kServer, Placeholders(std::move(module)));
-}
-
-HRESULT UnregisterWipeControl() { return comkit::UnregisterServer(kServer, Placeholders({})); }
-
 }  // namespace dornix
+
+const comkit::ServerModule comkit::kServerModule{dornix::kClasses, dornix::kRegistration};
