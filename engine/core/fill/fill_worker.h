@@ -12,7 +12,7 @@
 #include <span>
 #include <thread>
 
-#include "method_catalogue.h"
+#include "../method_catalogue.h"  // the engine's, not a like-named one on the include path
 #include "pass_fill.h"
 
 namespace dornix {
@@ -60,6 +60,19 @@ class FillWorker {
   FillKind kind_ = FillKind::RandomPairs;
   std::uint32_t state_ = 0;
   std::thread thread_;
+};
+
+// The fill worker of a run of passes, started when a pass first hands a chunk off and
+// kept until Stop(). Where no thread could be had the passes fill alone, and no other
+// start is tried before Stop().
+class FillWorkerSlot {
+ public:
+  FillWorker* Get();
+  void Stop();
+
+ private:
+  std::unique_ptr<FillWorker> worker_;
+  bool failed_ = false;
 };
 
 // Fills `bytes` with a random kind on the calling thread's generator.
