@@ -22,8 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "fill/pass_fill.h"
 #include "measure.h"
-#include "pass_fill.h"
 #include "platform_file_access.h"
 #include "wipe_core.h"
 

@@ -11,9 +11,8 @@
 #include <vector>
 
 #include "file_access.h"
-#include "fill_worker.h"
+#include "fill/chunk_source.h"
 #include "wipe_methods.h"
-#include "pass_fill.h"
 
 namespace dornix {
 
@@ -49,10 +48,7 @@ class WipeCore {
   std::int32_t CurrentPass() const { return currentPass_; }
 
   // Long random passes fill ahead on a second thread while timing shows that it pays.
-  // Always skips that judgement and never waits for the thread, so that a fill can end
-  // every way it can (for tests, whose writes cost nothing); Never keeps every fill on
-  // the calling thread (to measure what the other buys).
-  enum class FillAhead : std::uint8_t { WhenItPays, Always, Never };
+  using FillAhead = dornix::FillAhead;
   void SetFillAhead(FillAhead mode) { fillAhead_ = mode; }
 
   // After the last pass every stream is read back past the system's cache and compared
@@ -74,21 +70,20 @@ class WipeCore {
   using Streams = std::span<const Stream>;
   using RoundWriter = std::function<void(Streams, PassBuffer&)>;
   static std::uint64_t Longest(Streams streams);
-  ErrorCode Destroy(std::u16string_view fileName, const std::function<void(PassBuffer&, std::uint64_t longest)>& prepare,
-                    const RoundWriter& writeRound);
-  ErrorCode OpenNamedStreams(OpenFile& file, std::vector<std::unique_ptr<OpenFile>>& streams);
+  using Prepare = std::function<void(PassBuffer&, std::uint64_t longest)>;
+  ErrorCode Destroy(std::u16string_view fileName, const Prepare& prepare, const RoundWriter& writeRound);
+  static ErrorCode OpenNamedStreams(OpenFile& file, std::vector<std::unique_ptr<OpenFile>>& streams);
+  // Every round of passes; the first write or flush that failed, else kCancelled when cancelled.
+  ErrorCode WriteRounds(Streams streams, PassBuffer& buffer, const RoundWriter& writeRound);
   void RunMethodRound(Streams streams, PassBuffer& buffer);
   void WriteFixedPass(Streams streams, PassBuffer& buffer, std::int32_t pass, std::span<const std::uint8_t> pattern);
   // One pass over every stream in turn, its percentages running over all of them.
   void WritePass(Streams streams, PassBuffer& buffer, FillKind kind);
-  void WriteStream(const Stream& stream, PassBuffer& buffer, FillKind kind, std::uint64_t before);
+  static ErrorCode FlushAll(Streams streams);
   ErrorCode VerifyLastPass(Streams streams, PassBuffer& buffer);
   // Cancelled, or a write failed: no further pass or round is started.
   bool Stopped() const { return cancel_ || writeError_ != 0; }
   void Report(std::int32_t percent);
-  // The erase's fill worker, started on first use; none when no thread could be had.
-  FillWorker* Worker();
-  void StopWorker();
   std::int32_t PercentAt(std::uint64_t position) const;
 
   FileAccess& files_;
@@ -102,11 +97,10 @@ class WipeCore {
   bool cancel_ = false;
   std::uint64_t sizeForPercent_ = 0;  // of all the streams
   ErrorCode writeError_ = 0;          // the first write or flush of this erase that failed
-  bool busy_ = false;         // an erase is running; a nested one from a report is refused
-  std::unique_ptr<FillWorker> worker_;
+  bool busy_ = false;                 // an erase is running; a nested one from a report is refused
+  FillWorkerSlot worker_;             // ends with the erase, or with a pass called outside one
   // Kept from one erase to the next: a fresh one costs the system a mapping per file.
   std::unique_ptr<PassBuffer> buffer_;
-  bool workerFailed_ = false;  // no second thread this erase: fill alone
   FillAhead fillAhead_ = FillAhead::WhenItPays;
   bool verify_ = false;
   // The last pass begun: its kind and the generator's state before it, to fill it again.

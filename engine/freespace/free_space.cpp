@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "pass_fill.h"
+#include "fill/pass_fill.h"
 
 namespace dornix::freespace {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "pass_fill.h"
+#include "fill/pass_fill.h"
 #include "recording_file_access.h"
 #include "wipe_core.h"
 

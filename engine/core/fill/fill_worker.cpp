@@ -103,4 +103,17 @@ void FillWorker::Serve() {
   }
 }
 
+FillWorker* FillWorkerSlot::Get() {
+  if (!worker_ && !failed_) {
+    worker_ = FillWorker::Start();
+    failed_ = !worker_;
+  }
+  return worker_.get();
+}
+
+void FillWorkerSlot::Stop() {
+  worker_.reset();
+  failed_ = false;
+}
+
 }  // namespace dornix

@@ -62,6 +62,19 @@ class FillWorker {
   std::thread thread_;
 };
 
+// The fill worker of a run of passes, started when a pass first hands a chunk off and
+// kept until Stop(). Where no thread could be had the passes fill alone, and no other
+// start is tried before Stop().
+class FillWorkerSlot {
+ public:
+  FillWorker* Get();
+  void Stop();
+
+ private:
+  std::unique_ptr<FillWorker> worker_;
+  bool failed_ = false;
+};
+
 // Fills `bytes` with a random kind on the calling thread's generator.
 void FillRandom(std::span<std::uint8_t> bytes, FillKind kind);
 
