@@ -7,6 +7,7 @@
 
 #include "list_file.h"
 #include "menu_surface.h"
+#include "scope_exit.h"
 #include "text.h"
 
 namespace lintorel {
@@ -19,11 +20,6 @@ namespace {
 constexpr UINT kPathBuffer = 1024;
 // The install-folder record's buffer; a longer record is refused.
 constexpr DWORD kFolderBuffer = 1000;
-
-struct StorageMedium {
-  STGMEDIUM medium{};
-  ~StorageMedium() { ReleaseStgMedium(&medium); }
-};
 
 // The installation's record of the wizard's folder; nothing when it is missing,
 // too long for its buffer, not a string or without its terminating NUL.
@@ -102,10 +98,11 @@ STDMETHODIMP ContextMenu::get_FileName(BSTR* path) {
 STDMETHODIMP ContextMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject* data, HKEY) {
   if (!data) return E_INVALIDARG;
   FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  StorageMedium storage;
-  HRESULT hr = data->GetData(&format, &storage.medium);
+  STGMEDIUM medium{};
+  const basekit::ScopeExit release([&] { ReleaseStgMedium(&medium); });
+  HRESULT hr = data->GetData(&format, &medium);
   if (FAILED(hr)) return hr;
-  return comkit::Guarded([&] { return ReadSelection(static_cast<HDROP>(storage.medium.hGlobal)); });
+  return comkit::Guarded([&] { return ReadSelection(static_cast<HDROP>(medium.hGlobal)); });
 }
 
 HRESULT ContextMenu::ReadSelection(HDROP drop) {

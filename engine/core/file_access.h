@@ -23,7 +23,7 @@ class OpenFile {
   virtual ~OpenFile() = default;
   virtual std::uint64_t Length() = 0;
   // Creation, last-access and last-write time all become 2000-01-01 01:01:01.001 UTC.
-  virtual void SetFixedTimes() = 0;
+  virtual ErrorCode SetFixedTimes() = 0;
   virtual void Rewind() = 0;
   virtual std::uint64_t Position() = 0;
   // 0 when all `count` bytes were written, else the platform's code for why not.

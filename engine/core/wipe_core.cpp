@@ -6,6 +6,8 @@
 #include <ctime>
 #include <new>
 
+#include "scope_exit.h"
+
 namespace dornix {
 
 std::uint32_t WipeCore::CalendarSeconds() { return static_cast<std::uint32_t>(std::time(nullptr)); }
@@ -149,13 +151,10 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const Prepare& prepare
   if (busy_) return win_error::kBusy;
   busy_ = true;
   // The fill worker, if a pass started one, ends with the erase.
-  struct BusyReset {
-    WipeCore& core;
-    ~BusyReset() {
-      core.busy_ = false;
-      core.worker_.Stop();
-    }
-  } busyReset{*this};
+  const basekit::ScopeExit idle([this] {
+    busy_ = false;
+    worker_.Stop();
+  });
 
   Held held;  // however the erase ends: a file not destroyed is left under its name
   if (const ErrorCode error = files_.OpenExclusive(fileName, held.file)) return error;
@@ -164,7 +163,8 @@ ErrorCode WipeCore::Destroy(std::u16string_view fileName, const Prepare& prepare
   if (const ErrorCode error = OpenNamedStreams(*held.file, held.named)) return error;
   std::vector<Stream> streams{{held.file.get(), held.file->Length()}};
   for (auto& stream : held.named) streams.push_back({stream.get(), stream->Length()});
-  held.file->SetFixedTimes();
+  // The contents matter more than their dates: a file that keeps its times is still overwritten.
+  (void)held.file->SetFixedTimes();
 
   if (!buffer_ || !buffer_->valid()) buffer_.reset(new (std::nothrow) PassBuffer);
   // Deleting the file now would leave its contents on the disk: leave it whole.

@@ -34,13 +34,14 @@ class PosixOpenFile final : public OpenFile {
         name_(std::move(name)) {}
 
   std::uint64_t Length() override { return length_; }
-  void SetFixedTimes() override {
+  ErrorCode SetFixedTimes() override {
     // 2000-01-01 01:01:01.001 UTC; POSIX has no settable creation time.
     const timespec fixed{946688461, 1000000};
     const timespec times[2] = {fixed, fixed};
-    futimens(fd_.get(), times);
+    if (futimens(fd_.get(), times) != 0) return ErrorFor(errno);
     stamped_ = true;
     changed_ = false;
+    return 0;
   }
   // The position is kept here and every write names it: no seek costs a call.
   void Rewind() override { position_ = 0; }
@@ -132,7 +133,7 @@ class PosixOpenFile final : public OpenFile {
   // Here every write moves the modification time on: stamp the emptied file
   // again so that it leaves with the fixed date, as it does on Windows.
   void Restamp() {
-    if (stamped_ && changed_ && fd_.get() >= 0) SetFixedTimes();
+    if (stamped_ && changed_ && fd_.get() >= 0) (void)SetFixedTimes();  // as on the first stamp
   }
   // The name in the folder held open still stands for the file this erased
   // (the open descriptor's identity cannot change).

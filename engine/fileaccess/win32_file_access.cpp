@@ -68,12 +68,12 @@ class Win32OpenFile final : public OpenFile {
     const DWORD low = GetFileSize(handle_.get(), &high);
     return (static_cast<std::uint64_t>(high) << 32) | low;
   }
-  void SetFixedTimes() override {
+  ErrorCode SetFixedTimes() override {
     // 2000-01-01 01:01:01.001, taken as UTC: year 2000 and every other field 1.
     SYSTEMTIME fixed{2000, 1, 1, 1, 1, 1, 1, 1};
     FILETIME time{};
     SystemTimeToFileTime(&fixed, &time);
-    SetFileTime(handle_.get(), &time, &time, &time);
+    return SetFileTime(handle_.get(), &time, &time, &time) ? 0 : LastError();
   }
   void Rewind() override { SetFilePointer(handle_.get(), 0, nullptr, FILE_BEGIN); }
   std::uint64_t Position() override {

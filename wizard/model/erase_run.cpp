@@ -83,6 +83,7 @@ void EraseRun::EraseOneFile(const std::string& path) {
     Pump();
     return;
   }
+  // Not cleared, the file is still the engine's to open plainly writable, or to refuse.
   files_.ClearAttributes(path);
   CountIfLeft(Overwrite(path, files_.FileLength(path).value_or(0)), path);
 }
@@ -145,6 +146,7 @@ void EraseRun::EraseFolder(const std::string& path) {
   hold.reset();
   bool removed = false;
   if (emptied) {
+    // Not cleared, the folder is not removed, and it is counted as left below.
     files_.ClearAttributes(path);
     // Removing a link put in the folder's place would prove nothing of the folder.
     const auto attributes = files_.Attributes(path);

@@ -63,8 +63,9 @@ class FileSystem {
   virtual std::optional<EntryTimes> FileTimes(const std::string& path) = 0;
   // Times of the directory entry the path names; empty when none is found.
   virtual std::optional<EntryTimes> FolderTimes(const std::string& path) = 0;
-  // Makes the entry plainly writable; links are left as they are.
-  virtual void ClearAttributes(const std::string& path) = 0;
+  // Makes the entry plainly writable; links are left as they are. False when the entry
+  // stays as it was: missing, refused by the link rule, or refused by the system.
+  virtual bool ClearAttributes(const std::string& path) = 0;
   // Removes a file, or a link to a file, as itself. (Not DeleteFile: windows.h renames that.)
   virtual bool Delete(const std::string& path) = 0;
   // Removes an empty folder, or a link to a folder without touching its target.

@@ -183,14 +183,14 @@ class PosixFileSystem final : public FileSystem {
   std::optional<EntryTimes> FileTimes(const std::string& path) override { return TimesOf(path); }
   std::optional<EntryTimes> FolderTimes(const std::string& path) override { return TimesOf(path); }
 
-  void ClearAttributes(const std::string& path) override {
+  bool ClearAttributes(const std::string& path) override {
     const auto located = Locate(path);
     const auto info = located ? StatAt(located->parent.get(), located->name) : std::nullopt;
     // chmod follows links: a link's target is not ours to change. The engine refuses a
     // file with other names; it stays exactly as it was.
-    if (!info || S_ISLNK(info->st_mode) || (S_ISREG(info->st_mode) && info->st_nlink != 1)) return;
+    if (!info || S_ISLNK(info->st_mode) || (S_ISREG(info->st_mode) && info->st_nlink != 1)) return false;
     const mode_t wanted = (info->st_mode & 0777) | S_IRUSR | S_IWUSR | (S_ISDIR(info->st_mode) ? S_IXUSR : 0);
-    if (wanted != (info->st_mode & 0777)) fchmodat(located->parent.get(), located->name.c_str(), wanted, 0);
+    return wanted == (info->st_mode & 0777) || fchmodat(located->parent.get(), located->name.c_str(), wanted, 0) == 0;
   }
 
   bool Delete(const std::string& path) override {

@@ -381,7 +381,7 @@ class ListingWithStrayName final : public FileSystem {
   }
   std::optional<EntryTimes> FileTimes(const std::string& path) override { return inner_.FileTimes(path); }
   std::optional<EntryTimes> FolderTimes(const std::string& path) override { return inner_.FolderTimes(path); }
-  void ClearAttributes(const std::string& path) override { inner_.ClearAttributes(path); }
+  bool ClearAttributes(const std::string& path) override { return inner_.ClearAttributes(path); }
   bool Delete(const std::string& path) override { return inner_.Delete(path); }
   bool RemoveFolder(const std::string& path) override { return inner_.RemoveFolder(path); }
   std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override {

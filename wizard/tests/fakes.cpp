@@ -108,10 +108,11 @@ std::optional<EntryTimes> FakeFileSystem::FolderTimes(const std::string& path) {
   return times;
 }
 
-void FakeFileSystem::ClearAttributes(const std::string& path) {
+bool FakeFileSystem::ClearAttributes(const std::string& path) {
   Node* node = Find(path);
-  if (!node || node->attributes.link) return;
+  if (!node || node->attributes.link) return false;
   node->attributes.readOnly = node->attributes.hidden = node->attributes.system = node->attributes.archive = false;
+  return true;
 }
 
 bool FakeFileSystem::Delete(const std::string& path) {

@@ -45,7 +45,7 @@ class FakeFileSystem final : public FileSystem {
   std::vector<FolderEntry> ListFolder(const std::string& folder) override;
   std::optional<EntryTimes> FileTimes(const std::string& path) override;
   std::optional<EntryTimes> FolderTimes(const std::string& path) override;
-  void ClearAttributes(const std::string& path) override;
+  bool ClearAttributes(const std::string& path) override;
   bool Delete(const std::string& path) override;
   bool RemoveFolder(const std::string& path) override;
   std::optional<std::string> ReadRegularFile(const std::string& path, std::uint64_t limit) override;

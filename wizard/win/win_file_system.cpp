@@ -154,20 +154,20 @@ class WinFileSystem final : public FileSystem {
     return ToTimes(found.ftCreationTime, found.ftLastAccessTime, found.ftLastWriteTime);
   }
 
-  void ClearAttributes(const std::string& path) override {
+  bool ClearAttributes(const std::string& path) override {
     const auto system = SystemPath(path);
-    if (!system) return;
+    if (!system) return false;
     const winkit::UniqueFile entry = OpenEntry(*system, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-    if (!entry) return;
+    if (!entry) return false;
     // What the engine refuses (a link, a file with another name, one it cannot overwrite in
     // place) stays exactly as it was.
     const pathguard::EntryFacts facts = pathguard::FactsOf(entry.get());
     if ((facts.attributes & FILE_ATTRIBUTE_DIRECTORY) ? pathguard::CheckFolder(facts) : pathguard::CheckFile(facts))
-      return;
+      return false;
     FILE_BASIC_INFO basic{};  // times of 0 stay as they are
     basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-    SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic);
+    return SetFileInformationByHandle(entry.get(), FileBasicInfo, &basic, sizeof basic) != 0;
   }
 
   bool Delete(const std::string& path) override {

@@ -41,7 +41,6 @@ constexpr AboutControl kAboutControls[] = {
 
 std::wstring Wide(std::string_view text) { return winkit::Utf8ToWide(text).value_or(std::wstring()); }
 
-AboutBox* BoxOf(HWND window) { return reinterpret_cast<AboutBox*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 }  // namespace
 
@@ -72,7 +71,7 @@ void AboutBox::Show(HWND owner) {
   }
   WNDCLASSEXW type{};
   type.cbSize = sizeof type;
-  type.lpfnWndProc = Proc;
+  type.lpfnWndProc = winkit::WindowProcOf<AboutBox, &AboutBox::window_>;
   type.hInstance = instance_;
   type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -153,19 +152,6 @@ void AboutBox::CreateControls() {
 
 bool AboutBox::PreTranslate(MSG& message) {
   return window_ && (message.hwnd == window_ || IsChild(window_, message.hwnd)) && IsDialogMessageW(window_, &message);
-}
-
-LRESULT CALLBACK AboutBox::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<AboutBox*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->window_ = window;
-  }
-  AboutBox* self = BoxOf(window);
-  if (!self || self->window_ != window) return DefWindowProcW(window, message, wParam, lParam);
-  // Nothing may unwind through the system's code.
-  return comkit::Guarded([&] { return self->OnMessage(message, wParam, lParam); },
-                         [&](HRESULT) { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT AboutBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

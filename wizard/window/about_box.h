@@ -7,6 +7,7 @@
 #include <string>
 
 #include "handles.h"
+#include "window_proc.h"
 
 namespace qelwipe::win {
 
@@ -31,7 +32,8 @@ class AboutBox {
   bool PreTranslate(MSG& message);
 
  private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Window, HWND Window::*handle>
+  friend LRESULT CALLBACK winkit::WindowProcOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   int Twips(int twips) const;

@@ -47,7 +47,6 @@ constexpr std::pair<int, int> kAddMenuHolders[] = {{ids::FileM, ids::addFile},
 std::wstring Wide(std::string_view text) { return winkit::Utf8ToWide(text).value_or(std::wstring()); }
 std::string Utf8(std::wstring_view text) { return winkit::WideToUtf8(text).value_or(std::string()); }
 
-FrmMain* FormOf(HWND window) { return reinterpret_cast<FrmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
 
 winkit::UniqueMenu MakeMenu(const MenuEntry* entries, std::size_t count) {
   winkit::UniqueMenu menu(CreatePopupMenu());
@@ -175,7 +174,8 @@ void FrmMain::PumpMessages() {
 bool FrmMain::RegisterClasses() {
   WNDCLASSEXW form{};
   form.cbSize = sizeof form;
-  form.lpfnWndProc = FormProc;
+  // After WM_DESTROY the form is gone for the model; the system finishes alone.
+  form.lpfnWndProc = winkit::WindowProcOf<FrmMain, &FrmMain::form_>;
   form.hInstance = instance_;
   form.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   form.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -267,20 +267,6 @@ void FrmMain::SetUpList() {
 void FrmMain::SetUpMenus() {
   addMenu_ = MakeMenu(kAddMenu, std::size(kAddMenu));
   helpMenu_ = MakeMenu(kHelpMenu, std::size(kHelpMenu));
-}
-
-LRESULT CALLBACK FrmMain::FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<FrmMain*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->form_ = window;
-  }
-  FrmMain* self = FormOf(window);
-  // After WM_DESTROY the form is gone for the model; the system finishes alone.
-  if (!self || self->form_ != window) return DefWindowProcW(window, message, wParam, lParam);
-  // Nothing may unwind through the system's code.
-  return comkit::Guarded([&] { return self->OnMessage(message, wParam, lParam); },
-                         [&](HRESULT) { return DefWindowProcW(window, message, wParam, lParam); });
 }
 
 LRESULT CALLBACK FrmMain::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,7 @@
 #include "about_box.h"
 #include "handles.h"
 #include "wizard.h"
+#include "window_proc.h"
 
 namespace qelwipe::win {
 
@@ -37,7 +38,8 @@ class FrmMain final : public WizardView {
   void CloseWizard() override;
 
  private:
-  static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Window, HWND Window::*handle>
+  friend LRESULT CALLBACK winkit::WindowProcOf(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self);
 

@@ -59,32 +59,22 @@ void ListHeldFiles(HWND list, HIMAGELIST icons, HBITMAP placeholder, const std::
 UserResult FrmUserConfirmation::Show(HWND owner) {
   userResult_ = UserResult::None;
   EmptyDialog form;
-  DialogBoxIndirectParamW(instance_, &form.header, owner, DialogProc, reinterpret_cast<LPARAM>(this));
+  DialogBoxIndirectParamW(instance_, &form.header, owner, winkit::DialogProcOf<FrmUserConfirmation>,
+                          reinterpret_cast<LPARAM>(this));
   return userResult_;
 }
 
-INT_PTR CALLBACK FrmUserConfirmation::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
-  auto* self = reinterpret_cast<FrmUserConfirmation*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
-  if (!self) return FALSE;
-  // Nothing may unwind through the system's code.
-  return comkit::Guarded(
-      [&]() -> INT_PTR {
-        switch (message) {
-          case WM_INITDIALOG:
-            self->dialog_ = dialog;
-            self->OnInit();
-            return FALSE;  // the focus is set
-          case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED) self->OnCommand(LOWORD(wParam));
-            return TRUE;
-        }
-        return FALSE;
-      },
-      [&](HRESULT) -> INT_PTR {
-        EndDialog(dialog, 0);
-        return TRUE;
-      });
+INT_PTR FrmUserConfirmation::OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      dialog_ = dialog;
+      OnInit();
+      return FALSE;  // the focus is set
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam));
+      return TRUE;
+  }
+  return FALSE;
 }
 
 void FrmUserConfirmation::OnInit() {

@@ -8,6 +8,7 @@
 
 #include "handles.h"
 #include "wizard_view.h"
+#include "window_proc.h"
 
 namespace qelwipe::win {
 
@@ -30,7 +31,9 @@ class FrmUserConfirmation {
   UserResult Show(HWND owner);
 
  private:
-  static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  template <class Dialog>
+  friend INT_PTR CALLBACK winkit::DialogProcOf(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  INT_PTR OnDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   void OnInit();
   void OnCommand(int id);
 

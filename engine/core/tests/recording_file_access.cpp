@@ -9,7 +9,10 @@ class RecordingOpenFile final : public OpenFile {
   RecordingOpenFile(RecordingFileAccess& owner, std::string path) : owner_(owner), path_(std::move(path)) {}
 
   std::uint64_t Length() override { return content().size(); }
-  void SetFixedTimes() override { owner_.calls.push_back("times"); }
+  ErrorCode SetFixedTimes() override {
+    owner_.calls.push_back("times");
+    return 0;
+  }
   void Rewind() override {
     position_ = 0;
     owner_.calls.push_back("rewind");

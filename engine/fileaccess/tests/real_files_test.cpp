@@ -355,7 +355,7 @@ class RenameWatcher final : public FileAccess {
     Watched(RenameWatcher& owner, std::unique_ptr<OpenFile> file, std::string path)
         : owner_(owner), file_(std::move(file)), path_(std::move(path)) {}
     std::uint64_t Length() override { return file_->Length(); }
-    void SetFixedTimes() override { file_->SetFixedTimes(); }
+    ErrorCode SetFixedTimes() override { return file_->SetFixedTimes(); }
     void Rewind() override { file_->Rewind(); }
     std::uint64_t Position() override { return file_->Position(); }
     ErrorCode Write(const std::uint8_t* bytes, std::uint32_t count) override { return file_->Write(bytes, count); }
