@@ -4,6 +4,16 @@
 # reads the contract values from the header SURFACE, whose folder NAME also carries.
 # Sets NAME_GENERATED (the folder) in the caller; target NAME_files builds the files.
 find_program(WIDL x86_64-w64-mingw32-widl REQUIRED)
+# mingw-w64 ships no .idl files and no stdole2.tlb: Wine's, found beside the wine
+# program that runs the tests (its include folder, and the folder of its 64-bit
+# Windows modules under lib, lib64 or a multiarch folder of lib).
+find_program(WINE wine REQUIRED)
+get_filename_component(wine_prefix ${WINE} DIRECTORY)
+get_filename_component(wine_prefix ${wine_prefix} DIRECTORY)
+find_path(WINE_IDL_DIR oaidl.idl HINTS ${wine_prefix}/include/wine/wine/windows ${wine_prefix}/include/wine/windows
+  NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+file(GLOB wine_module_dirs ${wine_prefix}/lib*/wine/x86_64-windows ${wine_prefix}/lib*/*/wine/x86_64-windows)
+find_path(WINE_TYPELIB_DIR stdole2.tlb HINTS ${wine_module_dirs} NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 
 function(add_idl_library name idl surface)
   get_filename_component(base ${idl} NAME_WE)
@@ -13,8 +23,7 @@ function(add_idl_library name idl surface)
   add_custom_command(
     OUTPUT ${outputs}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${generated}
-    COMMAND ${WIDL} --win64 -I${surface_folder} -I/usr/include/wine/wine/windows
-            -L/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+    COMMAND ${WIDL} --win64 -I${surface_folder} -I${WINE_IDL_DIR} -L${WINE_TYPELIB_DIR}
             -h -H ${generated}/${base}.h -u -U ${generated}/${base}_i.c -t -T ${generated}/${base}.tlb ${idl}
     DEPENDS ${idl} ${surface}
     COMMENT "Compiling ${base}.idl"
