@@ -1,24 +1,10 @@
 #include "list_file.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 
 namespace listfile {
 
 namespace {
-
-// On Windows a narrow file name would be taken as ANSI.
-std::filesystem::path FromUtf8(const std::string& name) {
-  return std::filesystem::path(std::u8string(name.begin(), name.end()));
-}
-
-bool Write(const std::string& fileName, const std::string& content) {
-  std::ofstream out(FromUtf8(fileName), std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  out.close();
-  return static_cast<bool>(out);
-}
 
 bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
@@ -87,16 +73,8 @@ bool FormatLines(const std::vector<std::string>& paths, std::string& content) {
 
 bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile) {
   listFile.clear();
-  std::string content, created;
-  if (!FormatLines(paths, content) || !CreateHandOffFile(created)) return false;
-  // A half-written list would hand over fewer paths than the user chose.
-  if (!Write(created, content)) {
-    std::error_code ignored;
-    std::filesystem::remove(FromUtf8(created), ignored);
-    return false;
-  }
-  listFile = created;
-  return true;
+  std::string content;
+  return FormatLines(paths, content) && CreateHandOffFile(content, listFile);
 }
 
 }  // namespace listfile

@@ -4,7 +4,9 @@
 // temporary folder under a name of its own form. A file without the mark comes
 // from an older writer and is text of the system's ANSI code page. Paths and file
 // names given to and taken from these functions are UTF-8. Shared by the wizard and the shell extension, so it depends
-// on nothing but the standard library and, per platform, the system's calls.
+// on nothing but the standard library and, per platform, the system's calls; no
+// streams or file-system library, whose locale machinery would more than double
+// the handler that every Explorer window loads.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,8 +50,10 @@ bool CreateListFile(const std::vector<std::string>& paths, std::string& listFile
 std::optional<std::string> AnsiToUtf8(std::string_view line);
 // The user's temporary folder, ending in a separator; false when there is none.
 bool TempFolder(std::string& folder);
-// Creates a new empty file with a list file's name in TempFolder, never
-// opening an existing one; false when none could be made.
-bool CreateHandOffFile(std::string& path);
+// Creates a new file with a list file's name in TempFolder, never opening an
+// existing one, and writes `content` into it. False when none could be made or
+// written whole: a half-written list would hand over fewer paths than the user
+// chose, so none is left behind then.
+bool CreateHandOffFile(std::string_view content, std::string& path);
 
 }  // namespace listfile

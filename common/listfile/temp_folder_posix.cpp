@@ -19,7 +19,21 @@ bool TempFolder(std::string& folder) {
   return true;
 }
 
-bool CreateHandOffFile(std::string& path) {
+namespace {
+
+bool WriteWhole(int fd, std::string_view content) {
+  while (!content.empty()) {
+    const ssize_t written = write(fd, content.data(), content.size());
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    content.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CreateHandOffFile(std::string_view content, std::string& path) {
   path.clear();
   std::string folder;
   if (!TempFolder(folder)) return false;
@@ -36,7 +50,11 @@ bool CreateHandOffFile(std::string& path) {
     // Exclusive: a name that exists, even as a link, is someone else's file.
     const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) {
-      close(fd);
+      const bool written = WriteWhole(fd, content);
+      if (close(fd) != 0 || !written) {
+        unlink(candidate.c_str());
+        return false;
+      }
       path = candidate;
       return true;
     }

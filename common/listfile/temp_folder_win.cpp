@@ -1,5 +1,8 @@
 #include <windows.h>
 
+#include <algorithm>
+
+#include "handles.h"
 #include "list_file.h"
 #include "text.h"
 
@@ -8,6 +11,20 @@ namespace listfile {
 namespace {
 
 constexpr DWORD kBufferChars = 1000;
+
+// The file the system has just made, filled unshared: no reader sees half a list.
+bool WriteWhole(const wchar_t* name, std::string_view content) {
+  const winkit::UniqueFile file(
+      CreateFileW(name, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  while (!content.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file.get(), content.data(), chunk, &written, nullptr) || written == 0) return false;
+    content.remove_prefix(written);
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -27,7 +44,7 @@ bool TempFolder(std::string& folder) {
   return true;
 }
 
-bool CreateHandOffFile(std::string& path) {
+bool CreateHandOffFile(std::string_view content, std::string& path) {
   path.clear();
   wchar_t folder[kBufferChars];
   const DWORD length = GetTempPathW(kBufferChars, folder);
@@ -37,7 +54,7 @@ bool CreateHandOffFile(std::string& path) {
   // Unique number 0: the system picks a free name and creates the file.
   if (GetTempFileNameW(folder, prefix.c_str(), 0, buffer) == 0) return false;
   auto converted = winkit::WideToUtf8(buffer);
-  if (!converted) {
+  if (!converted || !WriteWhole(buffer, content)) {
     DeleteFileW(buffer);
     return false;
   }

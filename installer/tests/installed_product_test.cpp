@@ -75,7 +75,7 @@ void ExpectInstalledIn(const std::wstring& folder) {
   EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, lintorel::kInstallFolderKey), folder);
   std::uintmax_t bytes = 0;
   for (const wchar_t* name : {lintorel::kWizardFileName, kCommandLineFile, kEngineFile, kHandlerFile, L"help\\help.htm"}) {
-    const fs::path built = fs::path(qelwipe::testing::DosPath(kBuildBin)) / name;
+    const fs::path built = fs::path(qelwipe::testing::DosPath(kShippedFolder)) / name;
     EXPECT_TRUE(testing_support::ReadFile(folder + L"\\" + name) == testing_support::ReadFile(built)) << built;
     bytes += fs::file_size(built);
   }
