@@ -1,11 +1,10 @@
 #include "cli_run.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <optional>
 #include <functional>
 #include <iostream>
+#include <iterator>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -59,36 +58,39 @@ struct FileReport {
   int passes = 0;
 };
 
-std::string ReasonFor(EraseResult code) {
-  switch (code) {
-    case kErased:
-      return "erased";
-    case win_error::kFileNotFound:
-    case win_error::kPathNotFound:
-      return "not found";
-    case win_error::kAccessDenied:
-      return "not a plain file with a single name, or reached through a link";
-    case kSharingViolation:
-      return "held open by another program";
-    case win_error::kNotSupported:
-      return "stored compressed, encrypted, sparse or elsewhere: cannot be overwritten in place";
-    case win_error::kInvalidName:
-      return "not a path";
-    case win_error::kDataError:
-      return "what was read back differs from what the last pass wrote";
-    case kCancelled:
-      return "interrupted";
-    default:
-      return "system error " + std::to_string(code);
-  }
-}
+// What each result means for the file, as its report names it; any other code leaves it.
+struct ResultText {
+  EraseResult code;
+  const char* status;
+  const char* reason;
+};
+constexpr ResultText kResultTexts[] = {
+    {kErased, "erased", "erased"},
+    {win_error::kFileNotFound, "left", "not found"},
+    {win_error::kPathNotFound, "left", "not found"},
+    {win_error::kAccessDenied, "refused", "not a plain file with a single name, or reached through a link"},
+    {kSharingViolation, "in-use", "held open by another program"},
+    {win_error::kNotSupported, "refused",
+     "stored compressed, encrypted, sparse or elsewhere: cannot be overwritten in place"},
+    {win_error::kInvalidName, "refused", "not a path"},
+    {win_error::kDataError, "left", "what was read back differs from what the last pass wrote"},
+    {kCancelled, "left", "interrupted"},
+};
 
-std::string StatusFor(EraseResult code, bool stillThere) {
-  if (code == kErased) return stillThere ? "left" : "erased";
-  if (code == kSharingViolation) return "in-use";
-  if (code == win_error::kAccessDenied || code == win_error::kNotSupported || code == win_error::kInvalidName)
-    return "refused";
-  return "left";
+// The report's status and reason for a file the engine answered `code` for.
+void Describe(FileReport& report, bool stillThere) {
+  const auto* known = std::find_if(std::begin(kResultTexts), std::end(kResultTexts),
+                                   [&](const ResultText& text) { return text.code == report.code; });
+  if (stillThere) {
+    report.status = "left";
+    report.reason = "emptied, but its folder would not let it be removed";
+  } else if (known != std::end(kResultTexts)) {
+    report.status = known->status;
+    report.reason = known->reason;
+  } else {
+    report.status = "left";
+    report.reason = "system error " + std::to_string(report.code);
+  }
 }
 
 // The engine as the erase run drives it, with every file's outcome reported as it ends.
@@ -134,9 +136,7 @@ class ReportingEngine final : public EraseEngine, public EngineEvents {
     passes_ = 0;
     lastPass_ = {0, 0};
     report.code = erase();
-    const bool stillThere = report.code == kErased && files_.Exists(path);
-    report.status = StatusFor(report.code, stillThere);
-    report.reason = stillThere ? "emptied, but its folder would not let it be removed" : ReasonFor(report.code);
+    Describe(report, report.code == kErased && files_.Exists(path));
     report.passes = report.code == kErased ? passes_ : 0;
     report_(report);
     return report.code;
@@ -163,18 +163,14 @@ void ListFiles(FileSystem& files, const std::string& path, const std::function<v
     if (!LeavesItsFolder(entry.name, files.Separator())) ListFiles(files, JoinPath(path, files.Separator(), entry.name), file);
 }
 
-// One line on a terminal, rewritten in place: files and bytes done, speed, time left, the file under way.
+// The erase's line on a terminal: files and bytes done, speed, time left, the file under way.
 class ProgressLine {
  public:
   ProgressLine(std::ostream& terminal, std::uint64_t files, std::uint64_t bytes)
-      : terminal_(terminal), totalFiles_(files), totalBytes_(bytes), started_(Clock::now()) {}
-  ~ProgressLine() { Clear(); }
+      : line_(terminal), totalFiles_(files), totalBytes_(bytes) {}
 
   // Off the terminal, for a line of another kind; drawn again at the next report.
-  void Clear() {
-    if (drawn_) terminal_ << "\r\x1b[K" << std::flush;
-    drawn_ = false;
-  }
+  void Clear() { line_.Clear(); }
 
   // Every file gets as many passes as the first one did.
   void FileDone(std::uint64_t bytes, int passes) {
@@ -184,34 +180,19 @@ class ProgressLine {
   }
   // `pass` counts the passes of the file under way from 1.
   void Show(const std::string& path, std::uint64_t bytes, int pass, std::int32_t percent) {
-    const auto now = Clock::now();
-    if (drawn_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
-    lastDrawn_ = now;
-    drawn_ = true;
+    if (!line_.Due()) return;
     const double ofFile = passesPerFile_ ? ((pass - 1) + percent / 100.0) / passesPerFile_ : 0;
     const std::uint64_t done = bytesDone_ + static_cast<std::uint64_t>(static_cast<double>(bytes) * std::min(ofFile, 1.0));
-    const double seconds = std::chrono::duration<double>(now - started_).count();
-    const double speed = seconds > 0 ? static_cast<double>(done) / seconds : 0;
-    char left[32] = "";
-    if (speed > 0 && totalBytes_ > done) {
-      const auto secondsLeft = static_cast<std::uint64_t>(static_cast<double>(totalBytes_ - done) / speed);
-      std::snprintf(left, sizeof left, ", %llu:%02llu left", static_cast<unsigned long long>(secondsLeft / 60),
-                    static_cast<unsigned long long>(secondsLeft % 60));
-    }
-    terminal_ << "\r\x1b[K" << filesDone_ << "/" << totalFiles_ << " files, " << SizeText(done) << " of "
-              << SizeText(totalBytes_) << ", " << SizeText(static_cast<std::uint64_t>(speed)) << "/s" << left << ", pass "
-              << pass << ": " << path << std::flush;
+    line_.Draw(std::to_string(filesDone_) + "/" + std::to_string(totalFiles_) + " files, " + SizeText(done) + " of " +
+               SizeText(totalBytes_) + ", " + line_.RateText(done, totalBytes_) + ", pass " + std::to_string(pass) +
+               ": " + path);
   }
 
  private:
-  using Clock = std::chrono::steady_clock;
-  std::ostream& terminal_;
+  StatusLine line_;
   const std::uint64_t totalFiles_, totalBytes_;
   std::uint64_t filesDone_ = 0, bytesDone_ = 0;
   int passesPerFile_ = 0;
-  const Clock::time_point started_;
-  Clock::time_point lastDrawn_;
-  bool drawn_ = false;
 };
 
 void WriteReport(const Options& options, Console& console, const FileReport& report) {
@@ -234,7 +215,6 @@ void Skipped(const Options& options, Console& console, const std::string& path, 
   else
     console.Err() << "qelwipe-cli: " << reason << ": " << path << '\n';
 }
-
 
 // The items: the paths given, then those of the lists; nothing when a list cannot be read.
 std::optional<std::vector<std::string>> GatheredPaths(const Options& options, FileSystem& files, Console& console) {

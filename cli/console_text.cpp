@@ -47,4 +47,34 @@ std::string JsonString(const std::string& text) {
   return json + '"';
 }
 
+void StatusLine::Clear() {
+  if (drawn_) terminal_ << "\r\x1b[K" << std::flush;
+  drawn_ = false;
+}
+
+bool StatusLine::Due() {
+  const auto now = Clock::now();
+  if (drawn_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return false;
+  lastDrawn_ = now;
+  return true;
+}
+
+void StatusLine::Draw(const std::string& text) {
+  drawn_ = true;
+  terminal_ << "\r\x1b[K" << text << std::flush;
+}
+
+std::string StatusLine::RateText(std::uint64_t done, std::uint64_t total) const {
+  const double seconds = std::chrono::duration<double>(lastDrawn_ - started_).count();
+  const double speed = seconds > 0 ? static_cast<double>(done) / seconds : 0;
+  std::string text = SizeText(static_cast<std::uint64_t>(speed)) + "/s";
+  if (speed > 0 && total > done) {
+    const auto secondsLeft = static_cast<unsigned long long>(static_cast<double>(total - done) / speed);
+    char left[32];
+    std::snprintf(left, sizeof left, ", %llu:%02llu left", secondsLeft / 60, secondsLeft % 60);
+    text += left;
+  }
+  return text;
+}
+
 }  // namespace qelwipe::cli

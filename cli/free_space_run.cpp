@@ -1,6 +1,5 @@
 #include "free_space_run.h"
 
-#include <chrono>
 #include <ctime>
 #include <optional>
 #include <vector>
@@ -53,38 +52,6 @@ std::vector<std::string> Shortfalls(const VolumeFacts& facts, const RunResult& r
     left.push_back("the free space is " + SizeText(result.freeBefore - result.freeAfter) + " less than before");
   return left;
 }
-
-// One line on a terminal, rewritten in place: the pass, bytes written, speed, time left.
-class FillLine {
- public:
-  explicit FillLine(std::ostream& terminal) : terminal_(terminal), started_(Clock::now()) {}
-  ~FillLine() {
-    if (drawn_) terminal_ << "\r\x1b[K" << std::flush;
-  }
-  void Show(std::uint64_t written, std::uint64_t expected, int pass, std::size_t passes) {
-    const auto now = Clock::now();
-    if (drawn_ && now - lastDrawn_ < std::chrono::milliseconds(100)) return;
-    drawn_ = true;
-    lastDrawn_ = now;
-    const double seconds = std::chrono::duration<double>(now - started_).count();
-    const double speed = seconds > 0 ? static_cast<double>(written) / seconds : 0;
-    std::string left;
-    if (speed > 0 && expected > written) {
-      const auto secondsLeft = static_cast<std::uint64_t>(static_cast<double>(expected - written) / speed);
-      left = ", " + std::to_string(secondsLeft / 60) + ":" + (secondsLeft % 60 < 10 ? "0" : "") +
-             std::to_string(secondsLeft % 60) + " left";
-    }
-    terminal_ << "\r\x1b[Kpass " << pass << " of " << passes << ": " << SizeText(written) << " of about "
-              << SizeText(expected) << ", " << SizeText(static_cast<std::uint64_t>(speed)) << "/s" << left << std::flush;
-  }
-
- private:
-  using Clock = std::chrono::steady_clock;
-  std::ostream& terminal_;
-  const Clock::time_point started_;
-  Clock::time_point lastDrawn_;
-  bool drawn_ = false;
-};
 
 void WriteResult(const Options& options, Console& console, const std::string& root, const RunResult& result,
                  const std::vector<std::string>& warnings, const std::vector<std::string>& left, int exitCode) {
@@ -172,14 +139,16 @@ int RunFreeSpace(const Options& options, dornix::freespace::Volume& volume, cons
   if (leftovers && !options.quiet)
     console.Err() << "qelwipe-cli: removed " << leftovers << " work folder(s) an earlier run left behind\n";
 
-  std::optional<FillLine> line;
+  std::optional<StatusLine> line;
   if (!options.quiet && console.ShowsProgress()) line.emplace(console.Err());
   dornix::freespace::RunPlan run;
   run.passes = passes;
   run.seed = static_cast<std::uint32_t>(std::time(nullptr));
   run.cancelled = [&] { return console.Interrupted(); };
   run.progress = [&](std::uint64_t written, std::uint64_t expected, int pass) {
-    if (line) line->Show(written, expected, pass, passes.size());
+    if (!line || !line->Due()) return;
+    line->Draw("pass " + std::to_string(pass) + " of " + std::to_string(passes.size()) + ": " + SizeText(written) +
+               " of about " + SizeText(expected) + ", " + line->RateText(written, expected));
   };
   const RunResult result = dornix::freespace::EraseFreeSpace(volume, run);
   line.reset();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "fill/fill_worker.h"
 #include "fill/pass_fill.h"
 
 namespace dornix::freespace {
@@ -131,10 +132,7 @@ class Filling {
   }
 
   ErrorCode WriteChunk(FillerFile& file, std::uint32_t count) {
-    if (pass_->random()) {
-      const std::span<std::uint8_t> bytes{chunk_.data(), count};
-      pass_->kind == FillKind::RandomLetters ? FillRandomLetters(bytes) : FillRandomPairs(bytes);
-    }
+    if (pass_->random()) FillRandom({chunk_.data(), count}, pass_->kind);
     const std::uint64_t before = file.Length();
     const ErrorCode error = file.Write(chunk_.data(), count);
     // A write cut short by a full volume still wrote what it wrote.
@@ -155,17 +153,15 @@ class Filling {
   std::vector<std::unique_ptr<FillerFile>> fillers_;
 };
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
-
 }  // namespace
 
 bool IsWorkFolderName(std::string_view name) {
-  return StartsWith(name, kWorkFolderPrefix) && name.size() > std::string_view(kWorkFolderPrefix).size();
+  return name.starts_with(kWorkFolderPrefix) && name.size() > std::string_view(kWorkFolderPrefix).size();
 }
 
 bool IsFillerName(std::string_view name) {
   for (const std::string_view prefix : {std::string_view(kFillerPrefix), std::string_view(kRecordPrefix)}) {
-    if (!StartsWith(name, prefix) || name.size() == prefix.size()) continue;
+    if (!name.starts_with(prefix) || name.size() == prefix.size()) continue;
     const std::string_view digits = name.substr(prefix.size());
     if (std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return true;
   }
